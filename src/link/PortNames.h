@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QString>
+
+// "COM%d" of n.
+QString comPortName(int n);
+
+// The device that COMn stands for on this machine. On Windows the name
+// itself. Elsewhere the link comN in the port folder when there is one
+// (also a broken link, which then fails to open), otherwise the default
+// map: COM1-COM4 /dev/ttyS0-3, COM5-COM8 /dev/ttyUSB0-3, COM9 /dev/ttyACM0.
+// Empty when COMn has no device.
+QString resolvePortDevice(int n);

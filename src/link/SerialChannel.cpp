@@ -1,0 +1,197 @@
+#include "SerialChannel.h"
+
+#include "FrameBuffer.h"
+#include "LinkEvents.h"
+#include "LinkWait.h"
+#include "PortNames.h"
+
+#include <QCoreApplication>
+#include <QSerialPort>
+#include <QtDebug>
+
+#include <algorithm>
+#include <cstring>
+
+SerialChannel serialChannel;
+
+SerialChannel::~SerialChannel()
+{
+    close();
+}
+
+bool SerialChannel::open(QObject* owner, int portNumber, int baud, char parity, int dataBits,
+                         int stopBits, unsigned eventMask)
+{
+    close();
+    owner_ = owner;
+    portNumber_ = portNumber;
+    eventMask_ = eventMask;
+    devicePath_ = resolvePortDevice(portNumber);
+    if (devicePath_.isEmpty())
+        return false;
+
+    auto port = std::make_unique<QSerialPort>();
+    port->setPortName(devicePath_);
+    if (!port->open(QIODevice::ReadWrite))
+        return false;
+    port_ = std::move(port);
+
+    // The line settings of "baud=%d parity=%c data=%d stop=%d".
+    const bool parityKnown = parity == 'N' || parity == 'O' || parity == 'E';
+    const bool dataKnown = dataBits == 7 || dataBits == 8;
+    const bool stopKnown = stopBits == 1 || stopBits == 2;
+    if (!parityKnown || !dataKnown || !stopKnown || baud <= 0) {
+        reportError("BuildCommDCB()", QStringLiteral("The parameter is incorrect."));
+    } else {
+        const auto qtParity = parity == 'N'   ? QSerialPort::NoParity
+                              : parity == 'O' ? QSerialPort::OddParity
+                                              : QSerialPort::EvenParity;
+        // Every setting is tried, so that what the device can do is in force.
+        bool applied = port_->setBaudRate(baud);
+        applied = port_->setParity(qtParity) && applied;
+        applied = port_->setDataBits(dataBits == 7 ? QSerialPort::Data7 : QSerialPort::Data8) && applied;
+        applied = port_->setStopBits(stopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop) && applied;
+        applied = port_->setFlowControl(QSerialPort::NoFlowControl) && applied;
+        if (!applied)
+            reportError("SetCommState()", port_->errorString());
+    }
+    // A device without modem lines (a pseudo-terminal) refuses RTS: not an error.
+    port_->setRequestToSend(true);
+    port_->clearError();
+    port_->clear(QSerialPort::AllDirections);
+
+    QObject::connect(port_.get(), &QSerialPort::readyRead, port_.get(), [this] { drainInput(); });
+    return true;
+}
+
+LineSettings SerialChannel::lineSettings() const
+{
+    LineSettings line;
+    if (!isOpen())
+        return line;
+    line.baud = int(port_->baudRate());
+    line.parity = port_->parity() == QSerialPort::NoParity    ? 'N'
+                  : port_->parity() == QSerialPort::OddParity ? 'O'
+                                                              : 'E';
+    line.dataBits = int(port_->dataBits());
+    line.stopBits = port_->stopBits() == QSerialPort::TwoStop ? 2 : 1;
+    return line;
+}
+
+bool SerialChannel::isOpen() const
+{
+    return port_ && port_->isOpen();
+}
+
+void SerialChannel::dropPort()
+{
+    if (!port_)
+        return;
+    port_->disconnect();
+    port_->close();
+    // A close from inside a delivery must not delete the port under it.
+    if (draining_)
+        port_.release()->deleteLater();
+    else
+        port_.reset();
+}
+
+void SerialChannel::close()
+{
+    dropPort();
+}
+
+bool SerialChannel::write(const char* text, int count)
+{
+    if (!isOpen() || count < 0)
+        return false;
+    // Unread input, also late or unsolicited bytes, is discarded before
+    // every request. Output is never discarded: a request written just
+    // before must still reach the controller.
+    port_->clear(QSerialPort::Input);
+    const qint64 written = port_->write(text, count);
+    if (written < 0) {
+        reportError("WriteFile()", port_->errorString());
+        port_->clearError();
+        return false;
+    }
+    port_->flush();
+    return written == count;
+}
+
+int SerialChannel::readReply(char* buffer, int wanted)
+{
+    int stored = 0;
+    buffer[0] = '\0';
+    if (wanted <= 0)
+        return 0;
+    readingReply_ = true;
+    for (int poll = 0; poll < kPolls; ++poll) {
+        linkSleep(kPollMs);
+        if (!isOpen())
+            break;
+        const qint64 queued = port_->bytesAvailable();
+        const int room = FrameBuffer::kSize - 1 - stored;
+        const int n = int(std::min<qint64>({queued, qint64(wanted), qint64(room)}));
+        int got = 0;
+        if (n > 0) {
+            got = int(port_->read(buffer + stored, n));
+            if (got < 0) {
+                port_->clearError();
+                got = 0;
+            }
+            stored += got;
+            if (std::memchr(buffer, ETX, size_t(stored)))
+                break;
+        }
+        if (got >= wanted || stored >= FrameBuffer::kSize - 1)
+            break;
+    }
+    buffer[stored] = '\0';
+    readingReply_ = false;
+    return stored;
+}
+
+int SerialChannel::readReply(FrameBuffer& frame, int wanted)
+{
+    return readReply(frame.data(), wanted);
+}
+
+void SerialChannel::drainInput()
+{
+    if (draining_ || readingReply_ || linkBusy || !(eventMask_ & kRxCharEvent))
+        return;
+    draining_ = true;
+    QSerialPort* const port = port_.get();
+    // Each byte is handled by the owner before the next is taken; a byte
+    // handler may close the channel or start an exchange, which ends the drain.
+    while (port == port_.get() && port->isOpen() && !linkBusy && port->bytesAvailable() > 0) {
+        char byte = 0;
+        if (!port->getChar(&byte)) {
+            reportError("ReadFile()", port->errorString());
+            break;
+        }
+        if (owner_) {
+            LinkRxByteEvent event(static_cast<unsigned char>(byte), portNumber_);
+            QCoreApplication::sendEvent(owner_, &event);
+        }
+    }
+    draining_ = false;
+}
+
+void SerialChannel::notifyExchangeEnded()
+{
+    if (exchangeEnded_)
+        exchangeEnded_();
+}
+
+void SerialChannel::reportError(const char* step, const QString& systemText)
+{
+    const QString text = QStringLiteral("WARNING:  %1 Failed with the following error: \n%2\nPort: %3\n")
+                             .arg(QLatin1String(step), systemText)
+                             .arg(portNumber_);
+    if (errorReporter_)
+        errorReporter_(text);
+    else
+        qWarning().noquote() << "Application Error:" << text;
+}

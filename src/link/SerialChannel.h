@@ -1,0 +1,90 @@
+#pragma once
+
+#include <QPointer>
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+class QObject;
+
+// The line settings a port runs at.
+struct LineSettings
+{
+    int baud = 0;
+    char parity = 'N';
+    int dataBits = 0;
+    int stopBits = 0;
+};
+
+class QSerialPort;
+class FrameBuffer;
+
+// The tool's one connection to the controllers. It lives on the
+// user-interface thread: received bytes are handed to the owner one at a
+// time as LinkRxByteEvent while linkBusy is 0, and left queued for
+// readReply while a synchronous exchange sets it.
+class SerialChannel
+{
+public:
+    // EV_RXCHAR | EV_CTS | EV_BREAK, the mask every caller passes.
+    static constexpr unsigned kEventMask = 73;
+    static constexpr unsigned kRxCharEvent = 0x01;
+    static constexpr int kPolls = 20;
+    static constexpr int kPollMs = 80;
+
+    SerialChannel() = default;
+    SerialChannel(const SerialChannel&) = delete;
+    SerialChannel& operator=(const SerialChannel&) = delete;
+    ~SerialChannel();
+
+    // Closes a held port, then opens COMn with the given line settings.
+    // False when the port cannot be opened (nothing is shown). A line
+    // setting that cannot be applied is reported and the port stays open.
+    bool open(QObject* owner, int portNumber, int baud, char parity, int dataBits, int stopBits,
+              unsigned eventMask);
+    bool isOpen() const;
+    // Ends delivery and closes the port; harmless on a closed channel.
+    void close();
+
+    // Discards every unread byte, then writes; true when all were taken.
+    bool write(const char* text, int count);
+
+    // Polls up to 20 times at 80 ms for a reply, reading at most `wanted`
+    // characters a poll; ends at an ETX or at a poll that brought `wanted`.
+    // Never stores more than the buffer minus its NUL. Returns the count.
+    int readReply(char* buffer, int wanted);
+    int readReply(FrameBuffer& frame, int wanted);
+
+    int portNumber() const { return portNumber_; }
+    QString devicePath() const { return devicePath_; }
+    // What the open port is set to; zeros when closed.
+    LineSettings lineSettings() const;
+
+    // Receives the text of every "Application Error" report.
+    void setErrorReporter(std::function<void(const QString&)> reporter) { errorReporter_ = std::move(reporter); }
+    // Called each time linkBusy returns to 0 after an exchange.
+    void setExchangeEndedHandler(std::function<void()> handler) { exchangeEnded_ = std::move(handler); }
+    void notifyExchangeEnded();
+
+    // 1 while a page performs a synchronous exchange.
+    int linkBusy = 0;
+
+private:
+    void drainInput();
+    void reportError(const char* step, const QString& systemText);
+    void dropPort();
+
+    std::unique_ptr<QSerialPort> port_;
+    QPointer<QObject> owner_;
+    int portNumber_ = 0;
+    unsigned eventMask_ = 0;
+    QString devicePath_;
+    bool draining_ = false;
+    bool readingReply_ = false;
+    std::function<void(const QString&)> errorReporter_;
+    std::function<void()> exchangeEnded_;
+};
+
+// The one channel of the program.
+extern SerialChannel serialChannel;
