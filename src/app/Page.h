@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QWidget>
+
+// What a page needs of the page host.
+class PageHost
+{
+public:
+    virtual ~PageHost() = default;
+    // Index of the page on show.
+    virtual int currentPage() const = 0;
+};
+
+// One tabbed page. The page host calls activate() when it shows the page
+// (the page's focus handler: start reads and timers) and deactivate() when
+// it hides it (the focus-lost handler). Buttons that give the focus back to
+// their page call activate() again. A frame for the page shown arrives as
+// WM_FRAME_ARRIVED with the frame in rxFrame and is handed to frameArrived().
+class Page : public QWidget
+{
+    Q_OBJECT
+
+public:
+    Page(PageHost& host, int index, QWidget* parent = nullptr);
+
+    virtual void activate() = 0;
+    virtual void deactivate() {}
+    virtual void frameArrived() {}
+
+    int pageIndex() const { return index_; }
+    // True while this page is the one on show.
+    bool isPageShown() const { return host_.currentPage() == index_; }
+    PageHost& host() const { return host_; }
+
+protected:
+    bool event(QEvent* event) override;
+
+private:
+    PageHost& host_;
+    int index_;
+};

@@ -1,0 +1,82 @@
+#include "Prompts.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QStringList>
+
+namespace {
+
+// The dialogs a person sees.
+class WidgetPrompts : public PromptBackend
+{
+public:
+    void message(const QString& caption, const QString& text, Icon icon) override
+    {
+        QMessageBox box(icon == Icon::Error ? QMessageBox::Critical : QMessageBox::NoIcon, caption, text,
+                        QMessageBox::Ok, QApplication::activeWindow());
+        box.exec();
+    }
+
+    QString saveFileName(const QString& defaultName, const QString& filter, const QString& suffix) override
+    {
+        QFileDialog dialog(QApplication::activeWindow(), QString(), defaultName, filter);
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setDefaultSuffix(suffix);
+        dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
+        return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
+    }
+
+    QString openFileName(const QString& filter, const QString& suffix) override
+    {
+        QFileDialog dialog(QApplication::activeWindow(), QString(), QString(), filter);
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.setFileMode(QFileDialog::ExistingFile);
+        dialog.setDefaultSuffix(suffix);
+        dialog.setOption(QFileDialog::ReadOnly, false);
+        return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
+    }
+};
+
+WidgetPrompts widgetPrompts;
+PromptBackend* backend = &widgetPrompts;
+
+} // namespace
+
+namespace prompts {
+
+void showMessage(const QString& text)
+{
+    backend->message(kCaption, text, PromptBackend::Icon::None);
+}
+
+void showApplicationError(const QString& text)
+{
+    backend->message(QStringLiteral("Application Error"), text, PromptBackend::Icon::Error);
+}
+
+QString askSaveFile(const QString& defaultName, const QString& filter, const QString& suffix)
+{
+    return backend->saveFileName(defaultName, qtFilter(filter), suffix);
+}
+
+QString askOpenFile(const QString& filter, const QString& suffix)
+{
+    return backend->openFileName(qtFilter(filter), suffix);
+}
+
+QString qtFilter(const QString& filter)
+{
+    const QStringList parts = filter.split(QLatin1Char('|'), Qt::SkipEmptyParts);
+    QStringList filters;
+    for (int i = 0; i < parts.size(); i += 2)
+        filters << parts[i];
+    return filters.join(QStringLiteral(";;"));
+}
+
+void setBackend(PromptBackend* replacement)
+{
+    backend = replacement ? replacement : &widgetPrompts;
+}
+
+} // namespace prompts

@@ -1,0 +1,31 @@
+#include "RecordingPrompts.h"
+
+RecordingPrompts::RecordingPrompts()
+{
+    prompts::setBackend(this);
+}
+
+RecordingPrompts::~RecordingPrompts()
+{
+    prompts::setBackend(nullptr);
+}
+
+void RecordingPrompts::message(const QString& caption, const QString& text, Icon)
+{
+    captions << caption;
+    messages << text;
+    if (onMessage)
+        onMessage(text);
+}
+
+QString RecordingPrompts::saveFileName(const QString& defaultName, const QString& filter, const QString& suffix)
+{
+    fileRequests << QStringLiteral("save %1 %2 %3").arg(defaultName, filter, suffix);
+    return fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst();
+}
+
+QString RecordingPrompts::openFileName(const QString& filter, const QString& suffix)
+{
+    fileRequests << QStringLiteral("open %1 %2").arg(filter, suffix);
+    return fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst();
+}
