@@ -22,6 +22,8 @@ public:
     QByteArray receive(int timeoutMs = 0) const;
     // The line settings in force on the slave side.
     termios lineSettings() const;
+    // The controller's end, for peers that serve on their own thread.
+    int masterFd() const { return master_; }
 
 private:
     int master_ = -1;
