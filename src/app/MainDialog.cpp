@@ -1,0 +1,176 @@
+#include "MainDialog.h"
+
+#include "AppIcon.h"
+#include "DialogUnits.h"
+#include "Exchange.h"
+#include "FrameBuffer.h"
+#include "LinkEvents.h"
+#include "LinkSettings.h"
+#include "PageFactory.h"
+#include "PageTabCtrl.h"
+#include "Prompts.h"
+#include "Requests.h"
+#include "SerialChannel.h"
+#include "SerialSettingsDialog.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTabBar>
+
+#include <algorithm>
+
+namespace {
+// The window and its tab control, in dialog units.
+constexpr int kWindowWidth = 271;
+constexpr int kWindowHeight = 359;
+constexpr int kTabLeft = 7;
+constexpr int kTabTop = 7;
+constexpr int kTabWidth = 257;
+constexpr int kTabHeight = 340;
+} // namespace
+
+MainDialog::MainDialog() : QDialog(nullptr), pageHost_(new PageTabCtrl(this))
+{
+    setObjectName(QStringLiteral("mainDialog"));
+    setWindowTitle(QStringLiteral("VARDO"));
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    setWindowIcon(appIcon());
+
+    // Sized from the dialog units of the dialog font; wider where the font
+    // needs it, so that all seven captions stand in one row.
+    const QFont dialogFont = font();
+    const QSize offset = dialogUnitsToPixels(dialogFont, kTabLeft, kTabTop);
+    QSize tabs = dialogUnitsToPixels(dialogFont, kTabWidth, kTabHeight);
+    QSize window = dialogUnitsToPixels(dialogFont, kWindowWidth, kWindowHeight);
+    QTabBar probe;
+    probe.setFont(dialogFont);
+    probe.setUsesScrollButtons(false);
+    probe.setElideMode(Qt::ElideNone);
+    for (int i = 0; i < pages::kPageCount; ++i)
+        probe.addTab(pages::caption(i));
+    const int tabsNeeded = probe.sizeHint().width() + 8;
+    if (tabsNeeded > tabs.width()) {
+        window.rwidth() += tabsNeeded - tabs.width();
+        tabs.setWidth(tabsNeeded);
+    }
+    pageHost_->setGeometry(QRect(QPoint(offset.width(), offset.height()), tabs));
+    setFixedSize(window);
+
+    serialChannel.setExchangeEndedHandler([this] { exchangeEnded(); });
+}
+
+MainDialog::~MainDialog()
+{
+    serialChannel.setExchangeEndedHandler({});
+    if (serialChannel.isOpen())
+        serialChannel.close();
+    delete pageHost_;
+}
+
+void MainDialog::startUp()
+{
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+
+    const std::optional<LinkSettings> settings = LinkSettings::read();
+    if (!settings) {
+        runSettingsDialog();
+        return;
+    }
+    // The start always uses the elevator rate.
+    specialCode = settings->specialCode;
+    if (serialChannel.open(this, settings->portNumber, settings->elevatorBaud, settings->parity, settings->dataBits,
+                           settings->stopBits, SerialChannel::kEventMask)) {
+        pageHost_->createPages();
+        return;
+    }
+    prompts::showMessage(QStringLiteral("串口初始化失败，请重新设置"));
+    runSettingsDialog();
+}
+
+void MainDialog::runSettingsDialog()
+{
+    SerialSettingsDialog dialog(this);
+    dialog.exec();
+    // OK asked for the close; it is taken now, before the window runs on.
+    QCoreApplication::sendPostedEvents(this, QEvent::Close);
+}
+
+bool MainDialog::event(QEvent* event)
+{
+    if (event->type() == WM_LINK_RXBYTE) {
+        takeByte(static_cast<LinkRxByteEvent*>(event)->byte());
+        return true;
+    }
+    return QDialog::event(event);
+}
+
+void MainDialog::takeByte(unsigned char byte)
+{
+    if (!assembler_.take(byte))
+        return;
+    rxFrame.assign(assembler_.frameText());
+    if (rxFrame.command() == 'E') {
+        reportFault();
+        return;
+    }
+    if (Page* page = pageHost_->shownPage()) {
+        FrameArrivedEvent arrived;
+        QCoreApplication::sendEvent(page, &arrived);
+    }
+}
+
+// The controller's fault report carries the fault code at indices 5 and 6;
+// a report too short for them shows what it has.
+void MainDialog::reportFault()
+{
+    QString code;
+    for (int i = 5; i <= 6 && rxFrame.at(i) != '\0' && rxFrame.at(i) != ETX; ++i)
+        code += QLatin1Char(rxFrame.at(i));
+    prompts::showMessage(QStringLiteral("故障码: ") + code);
+    request::acknowledgeFault();
+    sendRequest();
+}
+
+void MainDialog::closeEvent(QCloseEvent* event)
+{
+    if (serialChannel.linkBusy) {
+        closePending_ = true;
+        event->ignore();
+        return;
+    }
+    closeRequested_ = true;
+    QDialog::closeEvent(event);
+}
+
+void MainDialog::reject()
+{
+    if (serialChannel.linkBusy) {
+        closePending_ = true;
+        return;
+    }
+    closeRequested_ = true;
+    QDialog::reject();
+}
+
+void MainDialog::exchangeEnded()
+{
+    if (!closePending_)
+        return;
+    // Carried out from the event loop, once the page that ran the exchange
+    // has finished its step; a further exchange defers it again.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (!closePending_ || serialChannel.linkBusy)
+                return;
+            closePending_ = false;
+            closeRequested_ = true;
+            if (isVisible())
+                QDialog::reject();
+        },
+        Qt::QueuedConnection);
+}

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "FrameAssembler.h"
+
+#include <QDialog>
+
+class PageTabCtrl;
+
+// The main window "VARDO": the page tab control, the receiver of the
+// channel's bytes, which it assembles into frames for the page shown, and
+// the fault reports, which it shows and acknowledges itself.
+class MainDialog : public QDialog
+{
+    Q_OBJECT
+
+public:
+    MainDialog();
+    ~MainDialog() override;
+
+    // Reads the link settings and opens the channel at the elevator rate,
+    // then creates the pages; without settings or when the port does not
+    // open, the serial settings dialog runs instead and no pages are made.
+    void startUp();
+
+    PageTabCtrl* pageHost() const { return pageHost_; }
+    // A close was asked for (also before the window was shown).
+    bool closeRequested() const { return closeRequested_; }
+
+public Q_SLOTS:
+    void reject() override;
+
+protected:
+    bool event(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void takeByte(unsigned char byte);
+    void reportFault();
+    void exchangeEnded();
+    void runSettingsDialog();
+
+    PageTabCtrl* pageHost_;
+    FrameAssembler assembler_;
+    bool closeRequested_ = false;
+    // A close that came during a synchronous exchange, carried out after it.
+    bool closePending_ = false;
+};

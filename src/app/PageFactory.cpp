@@ -1,0 +1,51 @@
+#include "PageFactory.h"
+
+#include "EmptyPage.h"
+
+namespace pages {
+
+namespace {
+PageMaker& pageMaker()
+{
+    static PageMaker maker;
+    return maker;
+}
+} // namespace
+
+QString caption(int index)
+{
+    switch (index) {
+    case 0: return QStringLiteral("电梯状态");
+    case 1: return QStringLiteral("一般参数");
+    case 2: return QStringLiteral("井道数据");
+    case 3: return QStringLiteral("I/O状态");
+    case 4: return QStringLiteral("故障代码");
+    case 5: return QStringLiteral("电梯参数");
+    case 6: return QStringLiteral("门机参数");
+    default: return {};
+    }
+}
+
+Page* create(int index, PageHost& host, QWidget* parent)
+{
+    if (pageMaker())
+        return pageMaker()(index, host, parent);
+    switch (index) {
+    case 0: // elevator status
+    case 1: // general parameters
+    case 2: // shaft data
+    case 3: // I/O status
+    case 4: // fault records
+    case 5: // elevator parameters
+    case 6: // door-operator parameters
+    default:
+        return new EmptyPage(host, index, caption(index), parent);
+    }
+}
+
+void setPageMaker(PageMaker maker)
+{
+    pageMaker() = std::move(maker);
+}
+
+} // namespace pages
