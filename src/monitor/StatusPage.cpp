@@ -1,0 +1,321 @@
+#include "StatusPage.h"
+
+#include "ArrowIndicator.h"
+#include "Exchange.h"
+#include "FloorDisplayText.h"
+#include "FrameBuffer.h"
+#include "GridListCtrl.h"
+#include "HexCodec.h"
+#include "LampIndicator.h"
+#include "LinkWait.h"
+#include "Requests.h"
+#include "SerialChannel.h"
+#include "SerialSettingsDialog.h"
+#include "StatusDecoding.h"
+
+#include <QBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
+#include <QStyle>
+
+#include <cstring>
+
+namespace {
+
+// Advanced by every poll of the status page, for the whole run.
+int pollPhase = 0;
+
+// Shortest replies that carry every field the page reads.
+constexpr int kStatusReplyLength = 11;   // data up to index 10
+constexpr int kCallReplyLength = 41;     // data up to index 40
+constexpr int kSpeedReplyLength = 9;     // data up to index 8
+constexpr int kParameterReplyLength = 11;
+
+// A reply of 23 characters or more, counted from its STX, comes from a
+// controller with the longer record and parameter layout.
+constexpr int kExtendedProbeLength = 23;
+
+int lengthFromStx(const FrameBuffer& frame)
+{
+    const char* text = frame.text();
+    const char* stx = std::strchr(text, STX);
+    return int(std::strlen(stx ? stx : text));
+}
+
+} // namespace
+
+StatusPage::StatusPage(PageHost& host, QWidget* parent) : Page(host, kIndex, parent)
+{
+    // "Times New Roman", 25 pixels high, normal weight, for the floor, the
+    // mode and the running state; Chinese glyphs come from the CJK face.
+    largeFont_.setFamilies({QStringLiteral("Times New Roman"), QStringLiteral("WenQuanYi Micro Hei")});
+    largeFont_.setStyleHint(QFont::Serif, QFont::PreferQuality);
+    largeFont_.setPixelSize(22);
+    largeFont_.setWeight(QFont::Normal);
+
+    lamp_ = new LampIndicator(this);
+    lamp_->setFixedSize(LampIndicator::kCell, LampIndicator::kCell);
+    arrow_ = new ArrowIndicator(this);
+    arrow_->setFixedSize(arrow_->sizeHint());
+
+    for (int f = 0; f < FieldCount; ++f) {
+        labels_[f] = new QLabel(this);
+        labels_[f]->setTextFormat(Qt::PlainText);
+    }
+    for (Field f : {FloorField, ModeField, RunField}) {
+        labels_[f]->setFont(largeFont_);
+        labels_[f]->setMinimumHeight(QFontMetrics(largeFont_).height());
+    }
+    labels_[FloorField]->setObjectName(QStringLiteral("floorText"));
+    labels_[ModeField]->setObjectName(QStringLiteral("modeText"));
+    labels_[SpeedField]->setObjectName(QStringLiteral("speedText"));
+    labels_[DoorField]->setObjectName(QStringLiteral("doorText"));
+    labels_[LockField]->setObjectName(QStringLiteral("lockText"));
+    labels_[LoadField]->setObjectName(QStringLiteral("loadText"));
+    labels_[RunField]->setObjectName(QStringLiteral("runText"));
+    labels_[SafetyField]->setObjectName(QStringLiteral("safetyText"));
+    labels_[GroupField]->setObjectName(QStringLiteral("groupText"));
+
+    floorList_ = new GridListCtrl(this);
+    floorList_->setObjectName(QStringLiteral("floorList"));
+    floorList_->setColumns({{QStringLiteral("楼层"), 38, Qt::AlignHCenter},
+                            {QStringLiteral("指令"), 38, Qt::AlignHCenter},
+                            {QStringLiteral("上召↑"), 52, Qt::AlignHCenter},
+                            {QStringLiteral("下召↓"), 52, Qt::AlignHCenter}});
+    // Grid lines; the header can be rearranged; several rows selectable.
+    floorList_->setGridLines(true);
+    floorList_->header()->setSectionsMovable(true);
+    floorList_->header()->setSectionResizeMode(QHeaderView::Interactive);
+    floorList_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    floorList_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    const int listWidth = 38 + 38 + 52 + 52 + 2 * floorList_->frameWidth() +
+                          style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, floorList_);
+    floorList_->setFixedWidth(listWidth);
+    connect(floorList_, &GridListCtrl::listDoubleClicked, this, &StatusPage::registerCall);
+
+    settingsButton_ = new QPushButton(QStringLiteral("串口设置"), this);
+    settingsButton_->setObjectName(QStringLiteral("serialSettingsButton"));
+    connect(settingsButton_, &QPushButton::clicked, this, &StatusPage::openSerialSettings);
+
+    auto* indicators = new QHBoxLayout;
+    indicators->setSpacing(10);
+    indicators->addWidget(lamp_, 0, Qt::AlignVCenter);
+    indicators->addWidget(arrow_, 0, Qt::AlignVCenter);
+    indicators->addStretch();
+
+    auto* state = new QVBoxLayout;
+    state->setSpacing(6);
+    state->addLayout(indicators);
+    state->addSpacing(4);
+    for (Field f : {FloorField, ModeField, RunField})
+        state->addWidget(labels_[f]);
+    state->addSpacing(10);
+    for (Field f : {SpeedField, DoorField, LockField, LoadField, SafetyField, GroupField})
+        state->addWidget(labels_[f]);
+    state->addStretch();
+    state->addWidget(settingsButton_, 0, Qt::AlignLeft);
+
+    auto* page = new QHBoxLayout(this);
+    page->setContentsMargins(10, 10, 10, 10);
+    page->setSpacing(16);
+    page->addWidget(floorList_);
+    page->addLayout(state, 1);
+
+    timer_.setInterval(kPollMs);
+    connect(&timer_, &QTimer::timeout, this, &StatusPage::tick);
+}
+
+StatusPage::~StatusPage() = default;
+
+void StatusPage::activate()
+{
+    extendedLayout_ = true;
+    int got = 0;
+    {
+        LinkBusyGuard busy;
+        request::readFaultRecord(0);
+        got = transact(50, 80);
+    }
+    if (got == 0)
+        return;
+    extendedLayout_ = lengthFromStx(rxFrame) >= kExtendedProbeLength;
+    timer_.start(kPollMs);
+}
+
+void StatusPage::deactivate()
+{
+    timer_.stop();
+}
+
+void StatusPage::tick()
+{
+    // Nothing is written while another page is shown or an exchange runs.
+    if (!isPageShown() || serialChannel.linkBusy)
+        return;
+    if (rowCount_ == 0) {
+        acquireFloorCount();
+        return;
+    }
+    pollPhase = (pollPhase + 1) % 3;
+    switch (pollPhase) {
+    case 1:
+        request::callPoll();
+        break;
+    case 2:
+        request::speedPoll();
+        break;
+    default:
+        request::statusPoll();
+        break;
+    }
+    sendRequest();
+    lamp_->setLamp(LampIndicator::Red, LampIndicator::Grey, LampIndicator::Circular);
+}
+
+void StatusPage::acquireFloorCount()
+{
+    std::optional<int> count;
+    {
+        LinkBusyGuard busy;
+        count = monitor::listedFloorCount(extendedLayout_, [](int parameter) -> std::optional<unsigned> {
+            request::readParameter(parameter);
+            if (transact(50, 20) == 0 || !replyIs('A', '5') || rxFrame.length() < kParameterReplyLength)
+                return std::nullopt;
+            return decodeHex4(rxFrame.field(7));
+        });
+    }
+    if (!count)
+        return;
+    rowCount_ = *count;
+    floorList_->clearRows();
+    for (int r = 0; r < rowCount_; ++r)
+        floorList_->appendRow({QString::asprintf("%i", rowCount_ - r)}, rowCount_ - r);
+}
+
+void StatusPage::frameArrived()
+{
+    timer_.stop();
+    if (rxFrame.command() == 'A') {
+        switch (rxFrame.subCommand()) {
+        case '0':
+            showStatus();
+            break;
+        case '3':
+            showCalls();
+            break;
+        case '8':
+            showSpeed();
+            break;
+        default:
+            break;
+        }
+    }
+    timer_.start(kPollMs);
+}
+
+void StatusPage::showStatus()
+{
+    if (rxFrame.length() < kStatusReplyLength)
+        return;
+    fields_[FloorField] = floorDisplayString(int(decodeHex2(rxFrame.field(5))));
+    const monitor::StatusTexts s = monitor::decodeStatus(decodeHex2(rxFrame.field(7)), decodeHex2(rxFrame.field(9)));
+    fields_[ModeField] = s.mode;
+    arrow_->setCell(quint8(s.arrowCell));
+    fields_[DoorField] = s.door;
+    fields_[LockField] = s.lock;
+    fields_[LoadField] = s.load;
+    fields_[RunField] = s.run;
+    if (s.running)
+        lamp_->setLamp(LampIndicator::Green, LampIndicator::Lit, LampIndicator::Circular);
+    else
+        lamp_->setLamp(LampIndicator::Red, LampIndicator::Lit, LampIndicator::Circular);
+    fields_[SafetyField] = s.safety;
+    fields_[GroupField] = s.group;
+    pushTexts();
+}
+
+void StatusPage::showCalls()
+{
+    if (rxFrame.length() < kCallReplyLength)
+        return;
+    static const struct
+    {
+        int column;
+        const char* mark;
+        int index;
+    } groups[] = {{1, "√", 5}, {2, "↑", 17}, {3, "↓", 29}};
+    for (const auto& g : groups) {
+        const monitor::CallBits bits = monitor::decodeCallGroup(rxFrame.field(g.index));
+        const QString mark = QString::fromUtf8(g.mark);
+        for (int p = 1; p <= rowCount_ && p <= monitor::kCallPositions; ++p)
+            floorList_->setCell(rowCount_ - p, g.column, bits[size_t(p - 1)] ? mark : QString());
+    }
+}
+
+void StatusPage::showSpeed()
+{
+    if (rxFrame.length() < kSpeedReplyLength)
+        return;
+    fields_[SpeedField] = monitor::speedText(std::int16_t(decodeHex4(rxFrame.field(5))));
+    pushTexts();
+}
+
+void StatusPage::pushTexts()
+{
+    for (int f = 0; f < FieldCount; ++f)
+        labels_[f]->setText(fields_[f]);
+}
+
+void StatusPage::registerCall()
+{
+    timer_.stop();
+    const int row = floorList_->firstSelectedRow();
+    // The kind of call follows the column that was clicked, wherever the
+    // header shows it.
+    char kind = 0;
+    switch (floorList_->currentLogicalColumn()) {
+    case 0:
+    case 1:
+        kind = '0';
+        break;
+    case 2:
+        kind = '1';
+        break;
+    case 3:
+        kind = '2';
+        break;
+    default:
+        break;
+    }
+    if (row >= 0 && kind != 0) {
+        request::registerCall(kind, int(floorList_->rowData(row)));
+        sendRequest();
+    }
+    activate();
+}
+
+void StatusPage::openSerialSettings()
+{
+    timer_.stop();
+    while (serialChannel.isOpen())
+        serialChannel.close();
+    QPointer<StatusPage> self(this);
+    {
+        SerialSettingsDialog dialog(window());
+        dialog.exec();
+    }
+    if (self)
+        timer_.start(kPollMs);
+}
+
+QString StatusPage::floorText() const { return labels_[FloorField]->text(); }
+QString StatusPage::modeText() const { return labels_[ModeField]->text(); }
+QString StatusPage::speedText() const { return labels_[SpeedField]->text(); }
+QString StatusPage::doorText() const { return labels_[DoorField]->text(); }
+QString StatusPage::lockText() const { return labels_[LockField]->text(); }
+QString StatusPage::loadText() const { return labels_[LoadField]->text(); }
+QString StatusPage::runText() const { return labels_[RunField]->text(); }
+QString StatusPage::safetyText() const { return labels_[SafetyField]->text(); }
+QString StatusPage::groupText() const { return labels_[GroupField]->text(); }

@@ -1,0 +1,87 @@
+#include "MonitorHost.h"
+
+#include "FrameBuffer.h"
+#include "LinkEvents.h"
+#include "SerialChannel.h"
+
+#include <QCoreApplication>
+
+MonitorHost::MonitorHost()
+{
+    resize(385, 550);
+}
+
+MonitorHost::~MonitorHost()
+{
+    serialChannel.close();
+    serialChannel.linkBusy = 0;
+}
+
+void MonitorHost::addPage(Page* page)
+{
+    page->setParent(this);
+    page->setGeometry(rect());
+    page->hide();
+    pages_.append(page);
+}
+
+Page* MonitorHost::page(int index) const
+{
+    for (Page* p : pages_) {
+        if (p->pageIndex() == index)
+            return p;
+    }
+    return nullptr;
+}
+
+void MonitorHost::showPage(int index)
+{
+    if (Page* old = page(current_)) {
+        old->hide();
+        old->deactivate();
+    }
+    current_ = index;
+    if (Page* shown = page(index)) {
+        shown->setGeometry(rect());
+        shown->show();
+        shown->activate();
+    }
+}
+
+bool MonitorHost::openChannel(int comNumber)
+{
+    return serialChannel.open(this, comNumber, 9600, 'N', 8, 1, SerialChannel::kEventMask);
+}
+
+bool MonitorHost::event(QEvent* event)
+{
+    if (event->type() == WM_LINK_RXBYTE) {
+        const auto* rx = static_cast<LinkRxByteEvent*>(event);
+        if (assembler_.take(rx->byte())) {
+            if (onFrameEnd)
+                onFrameEnd();
+            rxFrame.assign(assembler_.frameText());
+            if (rxFrame.command() != 'E') {
+                if (Page* shown = page(current_)) {
+                    FrameArrivedEvent arrived;
+                    QCoreApplication::sendEvent(shown, &arrived);
+                    ++framesDelivered_;
+                }
+            }
+            if (onFrameHandled)
+                onFrameHandled();
+        }
+        return true;
+    }
+    if (event->type() == QEvent::UpdateRequest) {
+        const bool handled = QWidget::event(event);
+        if (onPainted)
+            onPainted();
+        return handled;
+    }
+    if (event->type() == QEvent::Resize) {
+        for (Page* p : pages_)
+            p->setGeometry(rect());
+    }
+    return QWidget::event(event);
+}

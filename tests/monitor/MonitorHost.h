@@ -1,0 +1,52 @@
+#pragma once
+
+#include "FrameAssembler.h"
+#include "Page.h"
+
+#include <QList>
+#include <QWidget>
+
+#include <functional>
+
+// Plays the main window's part for the live pages: receives the channel's
+// bytes, assembles frames with the real FrameAssembler, copies each into
+// rxFrame and sends it to the page shown. Fault reports ('E') reach no
+// page. Pages added here are its children, one shown at a time.
+class MonitorHost : public QWidget, public PageHost
+{
+public:
+    MonitorHost();
+    ~MonitorHost() override;
+
+    int currentPage() const override { return current_; }
+    // Makes index the page shown without telling any page (what the poll
+    // ticks of a page that is not shown see).
+    void setCurrentPage(int index) { current_ = index; }
+
+    void addPage(Page* page);
+    // Hides the page shown (deactivate), shows the page with this index and
+    // activates it.
+    void showPage(int index);
+    Page* page(int index) const;
+
+    // Opens the channel on COMn at 9600 baud, 8N1, with this window as the
+    // receiver of the bytes.
+    bool openChannel(int comNumber);
+
+    int framesDelivered() const { return framesDelivered_; }
+    // Called when the ETX of a frame arrives, before it is handed on, and
+    // after the page has handled it.
+    std::function<void()> onFrameEnd;
+    std::function<void()> onFrameHandled;
+    // Called after each repaint of the window has been flushed.
+    std::function<void()> onPainted;
+
+protected:
+    bool event(QEvent* event) override;
+
+private:
+    FrameAssembler assembler_;
+    QList<Page*> pages_;
+    int current_ = -1;
+    int framesDelivered_ = 0;
+};
