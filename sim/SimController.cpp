@@ -125,7 +125,7 @@ bool SimController::waitForRequest(const QByteArray& payload, int timeoutMs)
             if (len < 9)
                 return false;
             const bool wordFlag = frame[3] == 'F' && frame[4] == 'D';
-            return frame.mid(3, len - 7 - (wordFlag ? 0 : 1)) == payload;
+            return frame.mid(3, len - 7 + (wordFlag ? 1 : 0)) == payload;
         });
     };
     return requestArrived_.wait_for(lock, std::chrono::milliseconds(timeoutMs), seen);
