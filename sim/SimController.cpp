@@ -399,7 +399,10 @@ void SimController::handleFrame(const QByteArray& frame)
             if (!faults_.noise.isEmpty())
                 reply.prepend(faults_.noise);
         }
-        auto earliest = now + std::chrono::milliseconds(options_.responseDelayMs);
+        // The request's own characters took their time on a real wire; the
+        // pseudo-terminal delivered them at once.
+        const auto requestOnWire = characterTime() * frame.size();
+        auto earliest = now + requestOnWire + std::chrono::milliseconds(options_.responseDelayMs);
         if (outcome.delayed) {
             earliest = now + std::chrono::milliseconds(options_.resetDelayMs);
             busyUntil_ = earliest;

@@ -28,8 +28,9 @@ class PtyTransport;
 // runs at the elevator baud rate and stop bits (main controller) or at the
 // door baud rate (door operator; the main controller wins when both rates
 // are equal), carries address "FF", a correct checksum and the special
-// code. Replies go out after the response delay at the pace of the line:
-// one character time (10 or 11 bits at the current rate) per character.
+// code. Replies go out at the pace of the line: the request's own wire time
+// and the response delay after its ETX arrived, then one character time (10
+// or 11 bits at the current rate) per character.
 //
 // Typical test:
 //     SimController sim;                 // modern model, 9600 / 38400 baud, 'E'
