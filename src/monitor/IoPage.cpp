@@ -46,7 +46,7 @@ IoPage::IoPage(PageHost& host, QWidget* parent) : Page(host, kIndex, parent)
     for (const auto& g : groups) {
         page->addWidget(new QLabel(QString::fromUtf8(g.title), this));
         auto* grid = new QGridLayout;
-        grid->setContentsMargins(0, 0, 0, 8);
+        grid->setContentsMargins(0, 2, 0, 10);
         grid->setHorizontalSpacing(4);
         grid->setVerticalSpacing(1);
         for (int i = 0; i < 32; ++i) {
@@ -62,6 +62,7 @@ IoPage::IoPage(PageHost& host, QWidget* parent) : Page(host, kIndex, parent)
             const int column = i % kLampsPerRow;
             grid->addWidget(lamp, row, column, Qt::AlignHCenter | Qt::AlignBottom);
             grid->addWidget(number, row + 1, column, Qt::AlignHCenter | Qt::AlignTop);
+            grid->setRowMinimumHeight(row + 1, 22);
         }
         for (int c = 0; c < kLampsPerRow; ++c)
             grid->setColumnStretch(c, 1);

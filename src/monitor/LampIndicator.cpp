@@ -6,8 +6,6 @@
 
 LampIndicator::LampIndicator(QWidget* parent) : QWidget(parent), sheet_(monitor::lampSheet())
 {
-    // The paint covers every pixel: no background erase, hence no flicker.
-    setAttribute(Qt::WA_OpaquePaintEvent);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
 }
 
@@ -36,8 +34,9 @@ QRect LampIndicator::cellRect(const QSize& controlSize)
 
 void LampIndicator::paintEvent(QPaintEvent*)
 {
+    // Around the lamp the page shows through; the window system composes
+    // the page and the lamp off screen, so nothing flickers.
     QPainter painter(this);
-    painter.fillRect(rect(), palette().color(QPalette::Midlight));
     const QRect cell = cellRect(size());
     painter.drawPixmap(cell.topLeft(), sheet_, sheetCell(colourRow_, lampState_, shapeOffset_));
 }

@@ -4,9 +4,9 @@
 #include <QWidget>
 
 // A 16 x 16 signal lamp cut from the lamp sheet: one of four colours, two
-// shapes and three states. It paints its whole area (the cell centred, or
-// from the top-left corner when the control is smaller), so it is redrawn
-// on its own, without the page behind it, and only when its state changes.
+// shapes and three states, centred in the control (from the top-left corner
+// when the control is smaller), the page showing through around it. It is
+// redrawn only when its state changes.
 class LampIndicator : public QWidget
 {
     Q_OBJECT

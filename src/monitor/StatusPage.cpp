@@ -49,8 +49,10 @@ int lengthFromStx(const FrameBuffer& frame)
 StatusPage::StatusPage(PageHost& host, QWidget* parent) : Page(host, kIndex, parent)
 {
     // "Times New Roman", 25 pixels high, normal weight, for the floor, the
-    // mode and the running state; Chinese glyphs come from the CJK face.
-    largeFont_.setFamilies({QStringLiteral("Times New Roman"), QStringLiteral("WenQuanYi Micro Hei")});
+    // mode and the running state; where it is missing a similar serif face,
+    // and the Chinese glyphs from the CJK face.
+    largeFont_.setFamilies({QStringLiteral("Times New Roman"), QStringLiteral("Liberation Serif"),
+                            QStringLiteral("DejaVu Serif"), QStringLiteral("WenQuanYi Micro Hei")});
     largeFont_.setStyleHint(QFont::Serif, QFont::PreferQuality);
     largeFont_.setPixelSize(22);
     largeFont_.setWeight(QFont::Normal);

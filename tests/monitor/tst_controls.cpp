@@ -81,7 +81,7 @@ private Q_SLOTS:
         lamp.setFixedSize(size);
         lamp.setLamp(colourRow, state, shape);
         const QImage shown = rendered(lamp);
-        QCOMPARE(shown, expectedLamp(size, lamp.palette().color(QPalette::Midlight), colourRow, state, shape));
+        QCOMPARE(shown, expectedLamp(size, lamp.palette().color(QPalette::Window), colourRow, state, shape));
 
         const QColor c = shown.pixelColor(LampIndicator::cellRect(size).topLeft() + QPoint(9, 9));
         const int r = c.red(), g = c.green(), b = c.blue();
@@ -103,14 +103,14 @@ private Q_SLOTS:
         };
         QVERIFY(centreValue(LampIndicator::Lit) > centreValue(LampIndicator::Dark) + 80);
         // Around the lamp the background shows through.
-        QCOMPARE(rendered(lamp).pixelColor(0, 0).rgb(), lamp.palette().color(QPalette::Midlight).rgb());
+        QCOMPARE(rendered(lamp).pixelColor(0, 0).rgb(), lamp.palette().color(QPalette::Window).rgb());
     }
 
     void new_lamp_is_lit_red_circle()
     {
         LampIndicator lamp;
         lamp.setFixedSize(16, 16);
-        QCOMPARE(rendered(lamp), expectedLamp({16, 16}, lamp.palette().color(QPalette::Midlight), 0, 0, 0));
+        QCOMPARE(rendered(lamp), expectedLamp({16, 16}, lamp.palette().color(QPalette::Window), 0, 0, 0));
     }
 
     void only_the_changed_lamp_repaints()

@@ -1,0 +1,81 @@
+// Manual viewer: the tool's main window with the elevator status and I/O
+// status pages on the simulated controller, the car kept busy with calls.
+//
+// Usage: monitor-viewer [--tab N] [--seconds S] [--shot file.png]
+//   --tab N      the tab shown first (0 status, 3 I/O)
+//   --seconds S  quits after S seconds (with --shot: grabs the window first)
+//   --shot F     writes the window's picture to F
+
+#include "ConfigHome.h"
+#include "EmptyPage.h"
+#include "IoPage.h"
+#include "MainDialog.h"
+#include "PageFactory.h"
+#include "PageTabCtrl.h"
+#include "SimController.h"
+#include "StatusPage.h"
+
+#include <QApplication>
+#include <QTimer>
+
+#include <cstdio>
+#include <random>
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    int tab = 0;
+    int seconds = 0;
+    QString shot;
+    const QStringList args = app.arguments();
+    for (int i = 1; i + 1 < args.size(); i += 2) {
+        if (args[i] == QLatin1String("--tab"))
+            tab = args[i + 1].toInt();
+        else if (args[i] == QLatin1String("--seconds"))
+            seconds = args[i + 1].toInt();
+        else if (args[i] == QLatin1String("--shot"))
+            shot = args[i + 1];
+    }
+
+    ConfigHome home;
+    home.writeSettings("1N81", "9600", "38400", "E");
+    SimOptions options;
+    options.timeScale = 2;
+    SimController sim(options);
+    sim.linkAs(1);
+
+    std::mt19937 random(11);
+    QTimer calls;
+    QObject::connect(&calls, &QTimer::timeout, [&] {
+        sim.withElevator([&](ElevatorModel& e) {
+            const int floor = 1 + int(random() % unsigned(e.floorCount()));
+            e.registerCall(ElevatorModel::CallKind(random() % 3), floor);
+        });
+    });
+    calls.start(1500);
+
+    pages::setPageMaker([](int index, PageHost& host, QWidget* parent) -> Page* {
+        if (index == StatusPage::kIndex)
+            return new StatusPage(host, parent);
+        if (index == IoPage::kIndex)
+            return new IoPage(host, parent);
+        return new EmptyPage(host, index, pages::caption(index), parent);
+    });
+    MainDialog tool;
+    tool.show();
+    tool.startUp();
+    if (tab != 0 && tool.pageHost()->hasPages())
+        tool.pageHost()->setCurrentIndex(tab);
+
+    if (seconds > 0) {
+        QTimer::singleShot(seconds * 1000, &app, [&] {
+            if (!shot.isEmpty())
+                tool.grab().save(shot);
+            tool.close();
+            app.quit();
+        });
+    }
+    const int result = app.exec();
+    pages::setPageMaker({});
+    return result;
+}
