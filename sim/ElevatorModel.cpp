@@ -880,7 +880,14 @@ int ElevatorModel::chooseTarget() const
 
 void ElevatorModel::dispatch()
 {
-    if (door_ != DoorState::Closed || inspection_ || !safetyClosed_ || overload_)
+    if (door_ != DoorState::Closed || inspection_ || !safetyClosed_)
+        return;
+    if (!levelAtFloor()) {
+        // Stopped between floors (inspection, an emergency stop): level first.
+        phase_ = Phase::Levelling;
+        return;
+    }
+    if (overload_)
         return;
     const int here = nearestStop();
     int target = 0;
