@@ -22,6 +22,11 @@ constexpr auto kTick = 20ms;
 // right after the reply to a live poll, or after this much silence.
 constexpr auto kQuietBeforeReport = 250ms;
 constexpr int kOverlongPadding = 1100;
+// A long demonstration run polls ten times a second: the record of requests
+// keeps the latest ones only.
+constexpr qsizetype kRequestsKept = 50000;
+// A process that was stopped for a while does not make up for the time.
+constexpr double kLongestStepMs = 1000;
 
 bool isLivePoll(char c3, char c4)
 {
@@ -324,6 +329,8 @@ void SimController::handleFrame(const QByteArray& frame)
     {
         std::lock_guard lock(mutex_);
         requests_.append(frame);
+        if (requests_.size() > kRequestsKept)
+            requests_.remove(0, requests_.size() - kRequestsKept);
         requestArrived_.notify_all();
         const auto now = Clock::now();
         lastRequest_ = now;
@@ -507,7 +514,7 @@ void SimController::run()
         {
             std::lock_guard lock(mutex_);
             if (!paused_ && !options_.manualTime) {
-                carry += elapsedMs * options_.timeScale;
+                carry += std::min(elapsedMs, kLongestStepMs) * options_.timeScale;
                 const auto whole = std::int64_t(carry);
                 if (whole > 0) {
                     elevator_.advance(whole);

@@ -48,6 +48,7 @@ public:
     SimController(const SimController&) = delete;
     SimController& operator=(const SimController&) = delete;
 
+    // The options as constructed (the timing setters below change them).
     const SimOptions& options() const { return options_; }
 
     // The slave side, e.g. /dev/pts/7.
@@ -75,7 +76,7 @@ public:
     }
 
     // Every frame (STX .. ETX) received since the start or the last
-    // clearRequests(), accepted or not, in order.
+    // clearRequests(), accepted or not, in order (the latest 50000).
     QList<QByteArray> requests() const;
     void clearRequests();
     // Waits until a request with this payload (command, sub-command and

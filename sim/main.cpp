@@ -103,7 +103,7 @@ int main(int argc, char* argv[])
               << "link   " << link.toStdString() << " (COM" << cl.com << ")\n";
     if (o.linkFaults.any())
         std::cout << "faults of the line are on (see --help)\n";
-    std::cout << "Ctrl+C stops; type help for commands\n" << std::flush;
+    std::cout << (cl.console ? "Ctrl+C stops; type help for commands\n" : "Ctrl+C stops\n") << std::flush;
 
     std::atomic<bool> stopping{false};
     Console console(*sim);
