@@ -86,6 +86,8 @@ private Q_SLOTS:
     void lamps_follow_the_controller()
     {
         QCOMPARE(lampStates(*page_), QString(96, QLatin1Char('g')));
+        // The lamps and their numbers fit the main window's page area.
+        QVERIFY(page_->minimumSizeHint().width() <= 385 && page_->minimumSizeHint().height() <= 550);
         host_->showPage(IoPage::kIndex);
         const auto bits = [this] {
             return sim_->withElevator([](ElevatorModel& e) { return bitStates(e.inputs(), e.outputs()); });

@@ -7,13 +7,19 @@
 #include "MonitorHost.h"
 #include "PageFactory.h"
 #include "PageTabCtrl.h"
+#include "SerialChannel.h"
 #include "SimController.h"
 #include "SimWait.h"
 #include "StatusPage.h"
 #include "EmptyPage.h"
 #include "IoPage.h"
 
+#include <QApplication>
+#include <QDialog>
 #include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
 #include <QtTest>
 
 #include <memory>
@@ -79,6 +85,15 @@ class StatusPageTest : public QObject
         QTest::mouseDClick(viewport, Qt::LeftButton, {}, cellCentre(row, column));
     }
 
+    // The page fits the main window's page area and every text fits its label.
+    void verifyNothingClipped()
+    {
+        QVERIFY(page_->minimumSizeHint().width() <= 385 && page_->minimumSizeHint().height() <= 550);
+        QCOMPARE(page_->size(), QSize(385, 550));
+        for (const QLabel* label : page_->findChildren<QLabel*>())
+            QVERIFY2(label->sizeHint().width() <= label->width(), qPrintable(label->text()));
+    }
+
 private Q_SLOTS:
     void cleanup()
     {
@@ -123,10 +138,9 @@ private Q_SLOTS:
         // Learnt once: from now on only the three polls go out, in turn.
         QVERIFY(waitForSent(*sim_, "A3", 2000));
         sim_->clearRequests();
-        QTest::qWait(450);
-        const QList<QByteArray> sent = sim_->requests();
-        QVERIFY(!hasRequest(sent, "A5"));
-        QVERIFY(hasRequest(sent, "A0") && hasRequest(sent, "A3") && hasRequest(sent, "A8"));
+        for (const char* poll : {"A8", "A0", "A3"})
+            QVERIFY(waitForSent(*sim_, poll, 2000));
+        QVERIFY(!hasRequest(sim_->requests(), "A5"));
     }
 
     void status_reply_data()
@@ -177,6 +191,7 @@ private Q_SLOTS:
         QCOMPARE(int(page_->directionArrow()->cell()), arrow);
         QCOMPARE(lampAfterStatus.last(), std::make_pair(lampColour, int(LampIndicator::Lit)));
         QCOMPARE(page_->statusLamp()->shapeOffset(), int(LampIndicator::Circular));
+        verifyNothingClipped();
     }
 
     void speed_and_calls()
@@ -188,6 +203,7 @@ private Q_SLOTS:
         const int rows = page_->rowCount();
         sim_->setReplyData('A', '8', "18FC");
         QTRY_COMPARE(page_->speedText(), QStringLiteral("速度: -1.00m/s"));
+        verifyNothingClipped();
 
         GridListCtrl* list = page_->floorList();
         const auto marks = [list, rows] {
@@ -280,6 +296,37 @@ private Q_SLOTS:
         QCOMPARE(sim_->requests().size(), 0);
         host_->setCurrentPage(StatusPage::kIndex);
         QVERIFY(waitForSent(*sim_, "A8", 2000));
+    }
+
+    void serial_settings_button()
+    {
+        SimOptions options;
+        options.manualTime = true;
+        start(options);
+        home_->writeSettings("1N81", "9600", "38400", "E");
+        waitForRows();
+        // Cancels the dialog once it runs, noting the channel's state then.
+        bool shown = false;
+        bool closedMeanwhile = false;
+        QTimer cancel;
+        connect(&cancel, &QTimer::timeout, [&] {
+            if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+                shown = true;
+                closedMeanwhile = !serialChannel.isOpen();
+                dialog->reject();
+            }
+        });
+        cancel.start(50);
+        QTest::mouseClick(page_->serialSettingsButton(), Qt::LeftButton);
+        cancel.stop();
+        QVERIFY(shown);
+        QVERIFY(closedMeanwhile);
+        // Cancel re-opened the channel to the main window; polling goes on.
+        QVERIFY(serialChannel.isOpen());
+        QVERIFY(page_->polling());
+        sim_->clearRequests();
+        QVERIFY(waitForSent(*sim_, "A0", 2000));
+        QTRY_VERIFY(!page_->modeText().isEmpty());
     }
 
     void registered_call_is_served_and_cleared()
