@@ -211,6 +211,12 @@ void SerialSettingsDialog::probePorts()
         while (serialChannel.isOpen())
             serialChannel.close();
     }
+#ifndef Q_OS_WIN
+    // The closed list tells the device of the port chosen, too.
+    connect(portCombo_, &QComboBox::currentIndexChanged, portCombo_, [this](int index) {
+        portCombo_->setToolTip(portCombo_->itemData(index, Qt::ToolTipRole).toString());
+    });
+#endif
 }
 
 void SerialSettingsDialog::showValues()
