@@ -1,6 +1,8 @@
 #include "PageFactory.h"
 
 #include "EmptyPage.h"
+#include "IoPage.h"
+#include "StatusPage.h"
 
 namespace pages {
 
@@ -31,10 +33,12 @@ Page* create(int index, PageHost& host, QWidget* parent)
     if (pageMaker())
         return pageMaker()(index, host, parent);
     switch (index) {
-    case 0: // elevator status
+    case 0:
+        return new StatusPage(host, parent);
+    case 3:
+        return new IoPage(host, parent);
     case 1: // general parameters
     case 2: // shaft data
-    case 3: // I/O status
     case 4: // fault records
     case 5: // elevator parameters
     case 6: // door-operator parameters

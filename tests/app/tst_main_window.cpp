@@ -156,6 +156,7 @@ private Q_SLOTS:
         home_->writeSettings("1N81", orNull(combaud), orNull(comdoorbaud), orNull(code));
         MainDialog& tool = startTool();
 
+        QCOMPARE(tool.windowTitle(), QStringLiteral("VARDO"));
         QVERIFY(serialChannel.isOpen());
         QCOMPARE(sim().lineBaud(), baud);
         QCOMPARE(::specialCode, specialCode);
