@@ -4,6 +4,7 @@
 // own share of an exchange.
 
 #include "ConfigHome.h"
+#include "ExchangeTiming.h"
 #include "Exchange.h"
 #include "FrameBuffer.h"
 #include "LinkWait.h"
@@ -41,12 +42,6 @@ void answerEveryRequest(int fd, std::atomic<bool>& running)
     }
 }
 
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -63,28 +58,15 @@ int main(int argc, char** argv)
     std::thread peer(answerEveryRequest, pty.masterFd(), std::ref(running));
 
     constexpr int kRuns = 50;
-    std::vector<double> totals, reads;
-    int answered = 0;
-    for (int i = 0; i < kRuns; ++i) {
-        LinkBusyGuard busy;
-        request::readParameter(11);
-        QElapsedTimer total;
-        total.start();
-        sendRequest();
-        linkSleep(50);
-        QElapsedTimer read;
-        read.start();
-        const int got = serialChannel.readReply(rxFrame, 20);
-        reads.push_back(read.nsecsElapsed() / 1e6);
-        totals.push_back(total.nsecsElapsed() / 1e6);
-        answered += got > 0 && replyIs('A', '5') ? 1 : 0;
-    }
+    const ExchangeTiming timing =
+        timeParameterExchanges(kRuns, [](int got) { return got > 0 && replyIs('A', '5'); });
+    const int answered = timing.answered;
     running = false;
     peer.join();
     serialChannel.close();
 
     std::printf("synchronous exchange over a pseudo-terminal, %d runs, %d answered\n", kRuns, answered);
-    std::printf("  whole exchange (write, 50 ms wait, read): median %.1f ms\n", median(totals));
-    std::printf("  read of a reply already queued:           median %.1f ms (one 80 ms poll)\n", median(reads));
+    std::printf("  whole exchange (write, 50 ms wait, read): median %.1f ms\n", ExchangeTiming::median(timing.totalsMs));
+    std::printf("  read of a reply already queued:           median %.1f ms (one 80 ms poll)\n", ExchangeTiming::median(timing.readsMs));
     return answered == kRuns ? 0 : 1;
 }

@@ -4,6 +4,7 @@
 // reading every parameter as the parameter pages do.
 
 #include "ConfigHome.h"
+#include "ExchangeTiming.h"
 #include "Exchange.h"
 #include "FrameBuffer.h"
 #include "LinkWait.h"
@@ -19,12 +20,6 @@
 #include <vector>
 
 namespace {
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
 
 double wireMs(int characters, int baud)
 {
@@ -98,27 +93,14 @@ int main(int argc, char** argv)
     }
 
     constexpr int kRuns = 50;
-    std::vector<double> totals, reads;
-    int answered = 0;
-    for (int i = 0; i < kRuns; ++i) {
-        LinkBusyGuard busy;
-        request::readParameter(11);
-        QElapsedTimer total;
-        total.start();
-        sendRequest();
-        linkSleep(50);
-        QElapsedTimer read;
-        read.start();
-        const int got = serialChannel.readReply(rxFrame, 20);
-        reads.push_back(read.nsecsElapsed() / 1e6);
-        totals.push_back(total.nsecsElapsed() / 1e6);
-        answered += got == 15 && rxFrame.checkReply() && replyIs('A', '5') ? 1 : 0;
-    }
+    const ExchangeTiming timing = timeParameterExchanges(
+        kRuns, [](int got) { return got == 15 && rxFrame.checkReply() && replyIs('A', '5'); });
+    const int answered = timing.answered;
     const int delay = sim.options().responseDelayMs;
     std::printf("synchronous 'A' '5' exchange with the simulated controller at 9600 baud, %d runs, %d valid\n",
                 kRuns, answered);
-    std::printf("  whole exchange (write, 50 ms wait, read):   median %6.1f ms\n", median(totals));
-    std::printf("  of which the read:                          median %6.1f ms\n", median(reads));
+    std::printf("  whole exchange (write, 50 ms wait, read):   median %6.1f ms\n", ExchangeTiming::median(timing.totalsMs));
+    std::printf("  of which the read:                          median %6.1f ms\n", ExchangeTiming::median(timing.readsMs));
     std::printf("  on the wire: request 11 chars %.1f ms, response delay %d ms, reply 15 chars %.1f ms\n",
                 wireMs(11, 9600), delay, wireMs(15, 9600));
     std::printf("  fixed waits of the pages: 50 ms sleep + first 80 ms poll = 130 ms\n");
