@@ -8,11 +8,9 @@
 //   --shot F     writes the window's picture to F
 
 #include "ConfigHome.h"
-#include "EmptyPage.h"
 #include "IoPage.h"
 #include "MainDialog.h"
 #include "MonitorHost.h"
-#include "PageFactory.h"
 #include "PageTabCtrl.h"
 #include "SimController.h"
 #include "StatusPage.h"
@@ -59,13 +57,6 @@ int main(int argc, char** argv)
     });
     calls.start(1500);
 
-    pages::setPageMaker([](int index, PageHost& host, QWidget* parent) -> Page* {
-        if (index == StatusPage::kIndex)
-            return new StatusPage(host, parent);
-        if (index == IoPage::kIndex)
-            return new IoPage(host, parent);
-        return new EmptyPage(host, index, pages::caption(index), parent);
-    });
     MainDialog tool;
     MonitorHost host;
     QWidget* window = &tool;
@@ -91,6 +82,5 @@ int main(int argc, char** argv)
         });
     }
     const int result = app.exec();
-    pages::setPageMaker({});
     return result;
 }

@@ -5,13 +5,11 @@
 #include "LampIndicator.h"
 #include "MainDialog.h"
 #include "MonitorHost.h"
-#include "PageFactory.h"
 #include "PageTabCtrl.h"
 #include "SerialChannel.h"
 #include "SimController.h"
 #include "SimWait.h"
 #include "StatusPage.h"
-#include "EmptyPage.h"
 #include "IoPage.h"
 
 #include <QApplication>
@@ -360,13 +358,6 @@ private Q_SLOTS:
         options.manualTime = true;
         sim_ = std::make_unique<SimController>(options);
         sim_->linkAs(1);
-        pages::setPageMaker([](int index, PageHost& host, QWidget* parent) -> Page* {
-            if (index == StatusPage::kIndex)
-                return new StatusPage(host, parent);
-            if (index == IoPage::kIndex)
-                return new IoPage(host, parent);
-            return new EmptyPage(host, index, pages::caption(index), parent);
-        });
         {
             MainDialog tool;
             tool.show();
@@ -380,7 +371,6 @@ private Q_SLOTS:
             QTRY_VERIFY_WITH_TIMEOUT(io->inputLamp(13)->lampState() != LampIndicator::Grey, 3000);
             QVERIFY(!status->polling());
         }
-        pages::setPageMaker({});
     }
 };
 
