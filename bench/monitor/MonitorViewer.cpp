@@ -10,7 +10,7 @@
 #include "ConfigHome.h"
 #include "IoPage.h"
 #include "MainDialog.h"
-#include "MonitorHost.h"
+#include "PageTestHost.h"
 #include "PageTabCtrl.h"
 #include "SimController.h"
 #include "StatusPage.h"
@@ -58,7 +58,7 @@ int main(int argc, char** argv)
     calls.start(1500);
 
     MainDialog tool;
-    MonitorHost host;
+    PageTestHost host;
     QWidget* window = &tool;
     if (bare) {
         window = &host;

@@ -10,7 +10,7 @@
 
 #include "ConfigHome.h"
 #include "IoPage.h"
-#include "MonitorHost.h"
+#include "PageTestHost.h"
 #include "SimController.h"
 #include "StatusPage.h"
 
@@ -52,7 +52,7 @@ struct Figures
     std::vector<double> toScreen;
 };
 
-Figures measure(MonitorHost& host, SimController& sim, int page, int seconds)
+Figures measure(PageTestHost& host, SimController& sim, int page, int seconds)
 {
     Figures f;
     QElapsedTimer clock;
@@ -132,7 +132,7 @@ int main(int argc, char** argv)
     });
     calls.start(2000);
 
-    MonitorHost host;
+    PageTestHost host;
     auto* status = new StatusPage(host);
     auto* io = new IoPage(host);
     host.addPage(status);

@@ -2,7 +2,10 @@
 
 #include "FrameBuffer.h"
 #include "LinkWait.h"
+#include "Requests.h"
 #include "SerialChannel.h"
+
+#include <cstring>
 
 int transact(int waitMs, int wanted)
 {
@@ -24,4 +27,56 @@ bool replyIs(char command, char subCommand)
 bool replyAccepted(char command, char subCommand, int flagIndex)
 {
     return replyIs(command, subCommand) && rxFrame.at(flagIndex) == 'F';
+}
+
+bool exchangeUntil(const Tries& shape, const ReplyCheck& accepted)
+{
+    for (int i = 0; i < shape.tries; ++i) {
+        if (i > 0)
+            linkSleep(shape.afterFailureMs);
+        linkSleep(shape.beforeMs);
+        if (accepted(transact(shape.waitMs, shape.wanted)))
+            return true;
+    }
+    return false;
+}
+
+namespace accept {
+
+bool any(int got)
+{
+    return got > 0;
+}
+
+ReplyCheck matching(char command, char subCommand)
+{
+    return [=](int got) { return got > 0 && replyIs(command, subCommand); };
+}
+
+ReplyCheck framed(char command, char subCommand)
+{
+    return [=](int got) { return got > 0 && rxFrame.checkReply() && replyIs(command, subCommand); };
+}
+
+ReplyCheck flagged(char command, char subCommand, int flagIndex)
+{
+    return [=](int got) { return got > 0 && replyAccepted(command, subCommand, flagIndex); };
+}
+
+} // namespace accept
+
+std::optional<bool> probeExtendedLayout()
+{
+    constexpr int kExtendedProbeLength = 23;
+    request::readFaultRecord(0);
+    if (transact(50, 80) == 0)
+        return std::nullopt;
+    return replyLengthFromStx() >= kExtendedProbeLength;
+}
+
+int replyLengthFromStx()
+{
+    const char* text = rxFrame.text();
+    const char* stx = std::strchr(text, STX);
+    return int(std::strlen(stx ? stx : text));
 }

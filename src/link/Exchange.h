@@ -1,5 +1,8 @@
 #pragma once
 
+#include <functional>
+#include <optional>
+
 // Helpers of the synchronous exchange that every page performs while it
 // holds a LinkBusyGuard: the request is already built in txFrame.
 
@@ -26,3 +29,45 @@ bool retry(int tries, Attempt attempt)
     }
     return false;
 }
+
+// The shape of an exchange that is tried again until its reply is
+// accepted: each try waits beforeMs, writes txFrame, waits waitMs and reads
+// up to `wanted` characters; a try whose reply is refused is followed by
+// afterFailureMs of waiting when another try comes.
+struct Tries
+{
+    int tries = 2;
+    int waitMs = 50;
+    int wanted = 20;
+    int beforeMs = 0;
+    int afterFailureMs = 0;
+};
+
+// Judges the reply now in rxFrame, given the count read.
+using ReplyCheck = std::function<bool(int got)>;
+
+// Runs the tries of the request in txFrame; true once a reply is accepted
+// (rxFrame then holds it), false when every try failed.
+bool exchangeUntil(const Tries& shape, const ReplyCheck& accepted);
+
+// The usual checks of a reply.
+namespace accept {
+// Any character was read.
+bool any(int got);
+// Something was read and it carries command and sub-command (no checksum check).
+ReplyCheck matching(char command, char subCommand);
+// As matching, and the frame check passes.
+ReplyCheck framed(char command, char subCommand);
+// As matching, and 'F' stands at flagIndex (no checksum check).
+ReplyCheck flagged(char command, char subCommand, int flagIndex);
+} // namespace accept
+
+// The layout probe of the status, fault and parameter pages: 'A' '1' HH(0),
+// 50 ms, up to 80 characters. Nothing when no reply came; otherwise true
+// for the controller's longer record and parameter layout, whose reply runs
+// to 23 characters or more counted from its STX.
+std::optional<bool> probeExtendedLayout();
+
+// Length of the text in rxFrame counted from its first STX (from index 0
+// when it has none).
+int replyLengthFromStx();

@@ -20,7 +20,7 @@
 #include <QPushButton>
 #include <QStyle>
 
-#include <cstring>
+#include <optional>
 
 namespace {
 
@@ -32,17 +32,6 @@ constexpr int kStatusReplyLength = 11;   // data up to index 10
 constexpr int kCallReplyLength = 41;     // data up to index 40
 constexpr int kSpeedReplyLength = 9;     // data up to index 8
 constexpr int kParameterReplyLength = 11;
-
-// A reply of 23 characters or more, counted from its STX, comes from a
-// controller with the longer record and parameter layout.
-constexpr int kExtendedProbeLength = 23;
-
-int lengthFromStx(const FrameBuffer& frame)
-{
-    const char* text = frame.text();
-    const char* stx = std::strchr(text, STX);
-    return int(std::strlen(stx ? stx : text));
-}
 
 } // namespace
 
@@ -134,15 +123,14 @@ StatusPage::~StatusPage() = default;
 void StatusPage::activate()
 {
     extendedLayout_ = true;
-    int got = 0;
+    std::optional<bool> extended;
     {
         LinkBusyGuard busy;
-        request::readFaultRecord(0);
-        got = transact(50, 80);
+        extended = probeExtendedLayout();
     }
-    if (got == 0)
+    if (!extended)
         return;
-    extendedLayout_ = lengthFromStx(rxFrame) >= kExtendedProbeLength;
+    extendedLayout_ = *extended;
     timer_.start(kPollMs);
 }
 

@@ -11,21 +11,6 @@ void RecordingPage::frameArrived()
     log_.entries[pageIndex()] << QStringLiteral("frame ") + QString::fromLatin1(rxFrame.text());
 }
 
-void onNextModalDialog(std::function<void(QDialog*)> answer)
-{
-    auto* timer = new QTimer;
-    timer->setInterval(5);
-    QObject::connect(timer, &QTimer::timeout, timer, [timer, answer] {
-        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        if (!dialog || !dialog->isVisible())
-            return;
-        timer->stop();
-        timer->deleteLater();
-        answer(dialog);
-    });
-    timer->start();
-}
-
 bool forceLineSpeed(const QString& device, int baud)
 {
     const int fd = ::open(device.toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ModalDialogs.h"
 #include "Page.h"
 #include "PageFactory.h"
 
@@ -60,10 +61,6 @@ public:
     }
     ~RecordingPages() { pages::setPageMaker({}); }
 };
-
-// Runs answer on the next modal dialog that opens (from inside its modal
-// run); answer must close it. Returns the timer, which stops by itself.
-void onNextModalDialog(std::function<void(QDialog*)> answer);
 
 // Forces the line speed of a terminal device, as a stand-in for "someone
 // else set it", to see whether the tool re-opens the port.

@@ -1,7 +1,7 @@
 #include "ConfigHome.h"
 #include "IoPage.h"
 #include "LampIndicator.h"
-#include "MonitorHost.h"
+#include "PageTestHost.h"
 #include "SimController.h"
 #include "SimWait.h"
 
@@ -58,7 +58,7 @@ class IoPageTest : public QObject
 
     std::unique_ptr<ConfigHome> home_;
     std::unique_ptr<SimController> sim_;
-    std::unique_ptr<MonitorHost> host_;
+    std::unique_ptr<PageTestHost> host_;
     IoPage* page_ = nullptr;
 
 private Q_SLOTS:
@@ -69,7 +69,7 @@ private Q_SLOTS:
         options.manualTime = true;
         sim_ = std::make_unique<SimController>(options);
         sim_->linkAs(1);
-        host_ = std::make_unique<MonitorHost>();
+        host_ = std::make_unique<PageTestHost>();
         page_ = new IoPage(*host_);
         host_->addPage(page_);
         host_->show();

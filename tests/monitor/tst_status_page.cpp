@@ -4,7 +4,7 @@
 #include "GridListCtrl.h"
 #include "LampIndicator.h"
 #include "MainDialog.h"
-#include "MonitorHost.h"
+#include "PageTestHost.h"
 #include "PageTabCtrl.h"
 #include "SerialChannel.h"
 #include "SimController.h"
@@ -41,7 +41,7 @@ class StatusPageTest : public QObject
 
     std::unique_ptr<ConfigHome> home_;
     std::unique_ptr<SimController> sim_;
-    std::unique_ptr<MonitorHost> host_;
+    std::unique_ptr<PageTestHost> host_;
     StatusPage* page_ = nullptr;
 
     // The simulated controller on COM1, the page shown on it.
@@ -50,7 +50,7 @@ class StatusPageTest : public QObject
         home_ = std::make_unique<ConfigHome>();
         sim_ = std::make_unique<SimController>(options);
         sim_->linkAs(1);
-        host_ = std::make_unique<MonitorHost>();
+        host_ = std::make_unique<PageTestHost>();
         page_ = new StatusPage(*host_);
         host_->addPage(page_);
         host_->show();

@@ -1,4 +1,4 @@
-#include "MonitorHost.h"
+#include "PageTestHost.h"
 
 #include "FrameBuffer.h"
 #include "LinkEvents.h"
@@ -6,18 +6,18 @@
 
 #include <QCoreApplication>
 
-MonitorHost::MonitorHost()
+PageTestHost::PageTestHost()
 {
     resize(385, 550);
 }
 
-MonitorHost::~MonitorHost()
+PageTestHost::~PageTestHost()
 {
     serialChannel.close();
     serialChannel.linkBusy = 0;
 }
 
-void MonitorHost::addPage(Page* page)
+void PageTestHost::addPage(Page* page)
 {
     page->setParent(this);
     page->setGeometry(rect());
@@ -25,7 +25,7 @@ void MonitorHost::addPage(Page* page)
     pages_.append(page);
 }
 
-Page* MonitorHost::page(int index) const
+Page* PageTestHost::page(int index) const
 {
     for (Page* p : pages_) {
         if (p->pageIndex() == index)
@@ -34,7 +34,7 @@ Page* MonitorHost::page(int index) const
     return nullptr;
 }
 
-void MonitorHost::showPage(int index)
+void PageTestHost::showPage(int index)
 {
     if (Page* old = page(current_)) {
         old->hide();
@@ -48,12 +48,12 @@ void MonitorHost::showPage(int index)
     }
 }
 
-bool MonitorHost::openChannel(int comNumber)
+bool PageTestHost::openChannel(int comNumber)
 {
     return serialChannel.open(this, comNumber, 9600, 'N', 8, 1, SerialChannel::kEventMask);
 }
 
-bool MonitorHost::event(QEvent* event)
+bool PageTestHost::event(QEvent* event)
 {
     if (event->type() == WM_LINK_RXBYTE) {
         const auto* rx = static_cast<LinkRxByteEvent*>(event);

@@ -8,15 +8,15 @@
 
 #include <functional>
 
-// Plays the main window's part for the live pages: receives the channel's
+// Plays the main window's part for the pages: receives the channel's
 // bytes, assembles frames with the real FrameAssembler, copies each into
 // rxFrame and sends it to the page shown. Fault reports ('E') reach no
 // page. Pages added here are its children, one shown at a time.
-class MonitorHost : public QWidget, public PageHost
+class PageTestHost : public QWidget, public PageHost
 {
 public:
-    MonitorHost();
-    ~MonitorHost() override;
+    PageTestHost();
+    ~PageTestHost() override;
 
     int currentPage() const override { return current_; }
     // Makes index the page shown without telling any page (what the poll
