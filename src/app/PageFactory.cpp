@@ -1,7 +1,9 @@
 #include "PageFactory.h"
 
 #include "EmptyPage.h"
+#include "FaultPage.h"
 #include "IoPage.h"
+#include "ShaftPage.h"
 #include "StatusPage.h"
 
 namespace pages {
@@ -37,9 +39,11 @@ Page* create(int index, PageHost& host, QWidget* parent)
         return new StatusPage(host, parent);
     case 3:
         return new IoPage(host, parent);
+    case 2:
+        return new ShaftPage(host, parent);
+    case 4:
+        return new FaultPage(host, parent);
     case 1: // general parameters
-    case 2: // shaft data
-    case 4: // fault records
     case 5: // elevator parameters
     case 6: // door-operator parameters
     default:

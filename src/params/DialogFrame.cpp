@@ -1,0 +1,51 @@
+#include "DialogFrame.h"
+
+#include <QDialog>
+#include <QFrame>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace paramdialog {
+
+QFrame* makeBorderedFrame(QDialog* dialog)
+{
+    dialog->setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
+    auto* frame = new QFrame(dialog);
+    frame->setObjectName(QStringLiteral("dialogFrame"));
+    frame->setFrameShape(QFrame::Box);
+    frame->setFrameShadow(QFrame::Plain);
+    frame->setLineWidth(1);
+    auto* outer = new QVBoxLayout(dialog);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->addWidget(frame);
+    return frame;
+}
+
+QLabel* makePromptLabel(QWidget* parent, const QString& objectName)
+{
+    auto* label = new QLabel(parent);
+    label->setObjectName(objectName);
+    label->setTextFormat(Qt::PlainText);
+    label->setWordWrap(true);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    return label;
+}
+
+void setPromptText(QLabel* label, const QString& prompt)
+{
+    QString shown = prompt;
+    shown.replace(QLatin1Char('&'), QStringLiteral("&&"));
+    label->setText(shown);
+}
+
+QPushButton* makeButton(QWidget* parent, const QString& text, const QString& objectName, bool isDefault)
+{
+    auto* button = new QPushButton(text, parent);
+    button->setObjectName(objectName);
+    button->setDefault(isDefault);
+    button->setAutoDefault(isDefault);
+    return button;
+}
+
+} // namespace paramdialog

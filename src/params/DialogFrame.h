@@ -1,0 +1,24 @@
+#pragma once
+
+class QDialog;
+class QFrame;
+class QLabel;
+class QPushButton;
+class QString;
+class QWidget;
+
+namespace paramdialog {
+
+// Makes dialog a window without title bar inside a plain visible border
+// and returns the frame that holds its controls (Escape still cancels).
+QFrame* makeBorderedFrame(QDialog* dialog);
+
+// The prompt of an editing dialog: plain text, word-wrapped, '&' shown as
+// it is even when the label names a buddy.
+QLabel* makePromptLabel(QWidget* parent, const QString& objectName);
+void setPromptText(QLabel* label, const QString& prompt);
+
+// A push button with an objectName; the default button takes Enter.
+QPushButton* makeButton(QWidget* parent, const QString& text, const QString& objectName, bool isDefault);
+
+} // namespace paramdialog

@@ -1,0 +1,122 @@
+#include "FaultPage.h"
+
+#include "Exchange.h"
+#include "FaultDescriptions.h"
+#include "FrameBuffer.h"
+#include "LinkWait.h"
+#include "Prompts.h"
+#include "RecordReplies.h"
+#include "ReportList.h"
+#include "Requests.h"
+#include "WaitCursor.h"
+
+#include <QBoxLayout>
+#include <QPushButton>
+
+namespace {
+
+constexpr int kLongRecords = 20;
+constexpr int kShortRecords = 16;
+
+const Tries kRecordRead{.tries = 2, .waitMs = 50, .wanted = 80};
+const Tries kResetCommand{.tries = 1, .waitMs = 50, .wanted = 20};
+
+} // namespace
+
+FaultPage::FaultPage(PageHost& host, QWidget* parent) : Page(host, kIndex, parent)
+{
+    list_ = new ReportList(this);
+    list_->setObjectName(QStringLiteral("faultList"));
+    list_->setColumns({{QStringLiteral("编号"), 40, Qt::AlignHCenter},
+                       {QStringLiteral("故障码"), 60, Qt::AlignHCenter},
+                       {QStringLiteral("楼层"), 40, Qt::AlignHCenter},
+                       {QStringLiteral("时间"), 250, Qt::AlignHCenter}});
+    connect(list_, &ReportList::doubleClicked, this, &FaultPage::showDescription);
+
+    resetButton_ = new QPushButton(QStringLiteral("复位"), this);
+    resetButton_->setObjectName(QStringLiteral("resetButton"));
+    connect(resetButton_, &QPushButton::clicked, this, &FaultPage::resetRecords);
+    refreshButton_ = new QPushButton(QStringLiteral("刷新"), this);
+    refreshButton_->setObjectName(QStringLiteral("refreshButton"));
+    connect(refreshButton_, &QPushButton::clicked, this, &FaultPage::refresh);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->setSpacing(8);
+    buttons->addStretch();
+    buttons->addWidget(resetButton_);
+    buttons->addWidget(refreshButton_);
+
+    auto* page = new QVBoxLayout(this);
+    page->setContentsMargins(10, 10, 10, 10);
+    page->setSpacing(10);
+    page->addWidget(list_, 1);
+    page->addLayout(buttons);
+}
+
+void FaultPage::activate()
+{
+    bool complete = false;
+    {
+        LinkBusyGuard busy;
+        // The reply to record 0 in the long form tells the layout. Without
+        // any reply the list stays as it was, and so does the layout its
+        // rows were read in (their descriptions come from its table).
+        const std::optional<bool> extended = probeExtendedLayout();
+        if (!extended)
+            return;
+        extendedLayout_ = *extended;
+        list_->clearRows();
+        WaitCursor wait;
+        complete = readRecords();
+    }
+    if (!complete)
+        prompts::showMessage(QStringLiteral("通讯失败，请刷新!"));
+}
+
+// Records 0 to 19 (long) or 0 to 15 (short), each a row unless its slot is
+// empty; false when a record went unanswered twice (earlier rows stay).
+bool FaultPage::readRecords()
+{
+    const int count = extendedLayout_ ? kLongRecords : kShortRecords;
+    for (int i = 0; i < count; ++i) {
+        if (extendedLayout_)
+            request::readFaultRecord(i);
+        else
+            request::readShortFaultRecord(i);
+        if (!exchangeUntil(kRecordRead, accept::matching('A', '1')))
+            return false;
+        if (const auto row = records::parseFaultRecord(rxFrame.text(), extendedLayout_))
+            list_->insertRow(i, row->texts, row->code);
+    }
+    return true;
+}
+
+// The description of the selected row's code from the table of the layout
+// last read; nothing when no row is selected.
+void FaultPage::showDescription()
+{
+    const int row = list_->firstSelectedRow();
+    if (row < 0)
+        return;
+    const FaultLayout layout = extendedLayout_ ? FaultLayout::Long : FaultLayout::Short;
+    prompts::showMessage(faultText(layout, int(list_->rowData(row))).value_or(QString()));
+}
+
+void FaultPage::resetRecords()
+{
+    bool accepted = false;
+    {
+        LinkBusyGuard busy;
+        request::clearFaultRecords();
+        accepted = exchangeUntil(kResetCommand, accept::flagged('F', 'R', 6));
+    }
+    prompts::showMessage(accepted ? QStringLiteral("复位电梯故障记录命令发出成功")
+                                  : QStringLiteral("复位电梯故障记录命令发出失败"));
+    activate();
+}
+
+void FaultPage::refresh()
+{
+    list_->clearRows();
+    activate();
+}

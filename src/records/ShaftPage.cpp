@@ -1,0 +1,158 @@
+#include "ShaftPage.h"
+
+#include "Exchange.h"
+#include "FrameBuffer.h"
+#include "LinkWait.h"
+#include "Prompts.h"
+#include "RecordReplies.h"
+#include "ReportList.h"
+#include "Requests.h"
+#include "WaitCursor.h"
+
+#include <QBoxLayout>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStyle>
+
+#include <algorithm>
+
+namespace {
+
+constexpr int kFloorCountParameter = 11;
+constexpr int kFirstSwitchValue = 49;
+// The shaft values below the switch values hold the floor positions, so no
+// controller has more floors; a larger count is a garbled reply and would
+// keep the page reading for hours.
+constexpr int kMaxFloors = kFirstSwitchValue - 1;
+
+const Tries kFloorCountRead{.tries = 2, .waitMs = 50, .wanted = 20};
+const Tries kFloorRead{.tries = 2, .waitMs = 50, .wanted = 80};
+const Tries kSwitchRead{.tries = 1, .waitMs = 100, .wanted = 80};
+const Tries kLearnCommand{.tries = 1, .waitMs = 50, .wanted = 20};
+
+} // namespace
+
+ShaftPage::ShaftPage(PageHost& host, QWidget* parent) : Page(host, kIndex, parent)
+{
+    static const struct
+    {
+        const char* label;
+        const char* name;  // of the edit; its label's ends in "Label"
+    } switches[kSwitchValues] = {
+        {"平层插板长度平层开关间距之和:", "levellingSpan"},
+        {"双层上强慢开关位置:", "upSlowdown2"},
+        {"单层上强慢开关位置:", "upSlowdown1"},
+        {"双层下强慢开关位置:", "downSlowdown2"},
+        {"单层下强慢开关位置:", "downSlowdown1"},
+    };
+    auto* form = new QGridLayout;
+    form->setHorizontalSpacing(6);
+    form->setVerticalSpacing(6);
+    for (int i = 0; i < kSwitchValues; ++i) {
+        auto* label = new QLabel(QString::fromUtf8(switches[i].label), this);
+        auto* edit = new QLineEdit(this);
+        label->setObjectName(QLatin1String(switches[i].name) + QLatin1String("Label"));
+        edit->setObjectName(QLatin1String(switches[i].name) + QLatin1String("Edit"));
+        label->setBuddy(edit);
+        edits_[size_t(i)] = edit;
+        form->addWidget(label, i, 0);
+        // Wide enough for any 32-bit value.
+        edit->setFixedWidth(qMax(140, edit->fontMetrics().horizontalAdvance(QStringLiteral("-2147483648")) + 24));
+        form->addWidget(edit, i, 1, Qt::AlignLeft);
+    }
+    form->setColumnStretch(2, 1);
+
+    list_ = new ReportList(this);
+    list_->setObjectName(QStringLiteral("shaftList"));
+    list_->setColumns({{QStringLiteral("楼层"), 40, Qt::AlignHCenter}, {QStringLiteral("井道数据"), 130, Qt::AlignHCenter}});
+    list_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    list_->setFixedWidth(40 + 130 + 2 * list_->frameWidth() +
+                         style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, list_));
+
+    learnButton_ = new QPushButton(QStringLiteral("自学习"), this);
+    learnButton_->setObjectName(QStringLiteral("learnButton"));
+    connect(learnButton_, &QPushButton::clicked, this, &ShaftPage::startLearning);
+    refreshButton_ = new QPushButton(QStringLiteral("刷新"), this);
+    refreshButton_->setObjectName(QStringLiteral("refreshButton"));
+    connect(refreshButton_, &QPushButton::clicked, this, &ShaftPage::refresh);
+
+    auto* buttons = new QVBoxLayout;
+    buttons->setSpacing(8);
+    buttons->addWidget(learnButton_);
+    buttons->addWidget(refreshButton_);
+    buttons->addStretch();
+
+    auto* lower = new QHBoxLayout;
+    lower->setSpacing(16);
+    lower->addWidget(list_);
+    lower->addLayout(buttons);
+    lower->addStretch();
+
+    auto* page = new QVBoxLayout(this);
+    page->setContentsMargins(10, 10, 10, 10);
+    page->setSpacing(12);
+    page->addLayout(form);
+    page->addLayout(lower, 1);
+}
+
+void ShaftPage::activate()
+{
+    bool complete = false;
+    {
+        WaitCursor wait;
+        LinkBusyGuard busy;
+        complete = readShaftData();
+    }
+    if (!complete)
+        prompts::showMessage(QStringLiteral("通讯失败，请刷新!"));
+}
+
+// The floor count, the position of every floor, then the five switch
+// values; false when the count or a floor went unanswered twice (what was
+// read so far stays, the edits are left alone).
+bool ShaftPage::readShaftData()
+{
+    request::readParameter(kFloorCountParameter);
+    if (!exchangeUntil(kFloorCountRead, accept::framed('A', '5')))
+        return false;
+    const int floors = std::min(records::floorCount(rxFrame.text()), kMaxFloors);
+    list_->clearRows();
+
+    for (int k = 1; k <= floors; ++k) {
+        request::readShaftValue(k);
+        if (!exchangeUntil(kFloorRead, accept::matching('A', '6')))
+            return false;
+        list_->appendRow({QString::asprintf("%i", k), QString::asprintf("%d", records::shaftValue(rxFrame.text()))}, k);
+    }
+
+    // Any reply is taken; a value without one keeps its text.
+    for (int i = 0; i < kSwitchValues; ++i) {
+        request::readShaftValue(kFirstSwitchValue + i);
+        if (exchangeUntil(kSwitchRead, accept::any))
+            switchTexts_[size_t(i)] = QString::asprintf("%d", records::shaftValue(rxFrame.text()));
+    }
+    for (int i = 0; i < kSwitchValues; ++i)
+        edits_[size_t(i)]->setText(switchTexts_[size_t(i)]);
+    return true;
+}
+
+void ShaftPage::startLearning()
+{
+    bool accepted = false;
+    {
+        LinkBusyGuard busy;
+        request::startShaftLearning();
+        accepted = exchangeUntil(kLearnCommand, accept::flagged('F', '4', 5));
+    }
+    // The data is not read again here: the run takes a while; "刷新" reads it.
+    if (accepted)
+        prompts::showMessage(QStringLiteral("井道自学习发出，若电梯启动，则正在进行自学习"));
+}
+
+void ShaftPage::refresh()
+{
+    list_->clearRows();
+    activate();
+}
