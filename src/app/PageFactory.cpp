@@ -2,6 +2,7 @@
 
 #include "EmptyPage.h"
 #include "FaultPage.h"
+#include "GeneralPage.h"
 #include "IoPage.h"
 #include "ShaftPage.h"
 #include "StatusPage.h"
@@ -37,13 +38,14 @@ Page* create(int index, PageHost& host, QWidget* parent)
     switch (index) {
     case 0:
         return new StatusPage(host, parent);
+    case 1:
+        return new GeneralPage(host, parent);
     case 3:
         return new IoPage(host, parent);
     case 2:
         return new ShaftPage(host, parent);
     case 4:
         return new FaultPage(host, parent);
-    case 1: // general parameters
     case 5: // elevator parameters
     case 6: // door-operator parameters
     default:

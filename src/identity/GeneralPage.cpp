@@ -1,0 +1,289 @@
+#include "GeneralPage.h"
+
+#include "DateTimeDialog.h"
+#include "Exchange.h"
+#include "FrameBuffer.h"
+#include "LinkWait.h"
+#include "Prompts.h"
+#include "Requests.h"
+#include "SerialChannel.h"
+#include "WaitCursor.h"
+
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+const QString kLinkFailed = QStringLiteral("通讯失败,请刷新!");
+const QString kTelephoneSet = QStringLiteral("电话号码修改成功");
+const QString kTelephoneRefused = QStringLiteral("电话号码修改失败");
+const QString kIdNotAscii = QStringLiteral("电梯ID只能包含ASCII字符");
+const QString kTelephoneNotAscii = QStringLiteral("电话号码只能包含ASCII字符");
+
+// One value of the read chain: its request, the characters read and the
+// check of the reply; two tries each.
+struct ReadStep
+{
+    void (*build)();
+    int wanted;
+    ReplyCheck accepted;
+};
+
+// Keeps the printable ASCII characters of what the user typed or pasted:
+// the request frames carry the characters as they are.
+void keepPrintableAscii(QLineEdit* edit)
+{
+    QObject::connect(edit, &QLineEdit::textEdited, edit, [edit](const QString& text) {
+        if (identity::isPrintableAscii(text))
+            return;
+        QString kept;
+        int cursor = edit->cursorPosition();
+        for (int i = 0; i < text.size(); ++i) {
+            if (identity::isPrintableAscii(text[i]))
+                kept += text[i];
+            else if (i < edit->cursorPosition())
+                --cursor;
+        }
+        edit->setText(kept);
+        edit->setCursorPosition(cursor);
+    });
+}
+
+} // namespace
+
+GeneralPage::GeneralPage(PageHost& host, QWidget* parent) : Page(host, kIndex, parent)
+{
+    const auto makeEdit = [this](const char* name, int maxLength, bool enabled) {
+        auto* edit = new QLineEdit(this);
+        edit->setObjectName(QLatin1String(name));
+        if (maxLength > 0)
+            edit->setMaxLength(maxLength);
+        edit->setEnabled(enabled);
+        return edit;
+    };
+    const auto makeButton = [this](const char* caption, const char* name, void (GeneralPage::*handler)()) {
+        auto* button = new QPushButton(QString::fromUtf8(caption), this);
+        button->setObjectName(QLatin1String(name));
+        connect(button, &QPushButton::clicked, this, handler);
+        return button;
+    };
+
+    programNameEdit_ = makeEdit("programNameEdit", 0, false);
+    elevatorIdEdit_ = makeEdit("elevatorIdEdit", identity::kElevatorIdLength, true);
+    telephoneEdit_ = makeEdit("telephoneEdit", identity::kTelephoneLength, true);
+    runCountEdit_ = makeEdit("runCountEdit", 0, false);
+    keepPrintableAscii(elevatorIdEdit_);
+    keepPrintableAscii(telephoneEdit_);
+
+    clockText_ = new QLabel(QStringLiteral("时间"), this);
+    clockText_->setObjectName(QStringLiteral("clockText"));
+    clockText_->setTextFormat(Qt::PlainText);
+    clockText_->setFrameStyle(QFrame::Box | QFrame::Plain);
+    clockText_->setAlignment(Qt::AlignCenter);
+    clockText_->setMinimumHeight(elevatorIdEdit_->sizeHint().height());
+
+    const struct
+    {
+        const char* caption;
+        const char* name;
+        QLineEdit* edit;
+        QPushButton* button;
+    } rows[] = {
+        {"程序名称:", "programNameLabel", programNameEdit_, nullptr},
+        {"电梯ID:", "elevatorIdLabel", elevatorIdEdit_,
+         makeButton("设置", "setElevatorIdButton", &GeneralPage::setElevatorId)},
+        {"电话号码:", "telephoneLabel", telephoneEdit_,
+         makeButton("设置", "setTelephoneButton", &GeneralPage::setTelephone)},
+        {"运行次数:", "runCountLabel", runCountEdit_,
+         makeButton("复位", "resetRunCountButton", &GeneralPage::resetRunCounter)},
+    };
+    auto* grid = new QGridLayout;
+    grid->setHorizontalSpacing(8);
+    grid->setVerticalSpacing(12);
+    int row = 0;
+    for (const auto& r : rows) {
+        auto* label = new QLabel(QString::fromUtf8(r.caption), this);
+        label->setObjectName(QLatin1String(r.name));
+        label->setBuddy(r.edit);
+        grid->addWidget(label, row, 0, Qt::AlignRight | Qt::AlignVCenter);
+        grid->addWidget(r.edit, row, 1);
+        if (r.button)
+            grid->addWidget(r.button, row, 2);
+        ++row;
+    }
+    grid->addWidget(clockText_, row, 0, 1, 2);
+    grid->addWidget(makeButton("设置时钟", "setClockButton", &GeneralPage::setClock), row, 2);
+    ++row;
+    grid->addWidget(makeButton("刷新", "refreshButton", &GeneralPage::activate), row, 2);
+    grid->setColumnStretch(1, 1);
+
+    auto* page = new QVBoxLayout(this);
+    page->setContentsMargins(16, 16, 16, 16);
+    page->addLayout(grid);
+    page->addStretch(1);
+
+    clockTimer_.setInterval(kClockMs);
+    connect(&clockTimer_, &QTimer::timeout, this, &GeneralPage::tick);
+}
+
+GeneralPage::~GeneralPage() = default;
+
+void GeneralPage::activate()
+{
+    clockTimer_.stop();
+    if (readAll() && isPageShown())
+        clockTimer_.start(kClockMs);
+}
+
+void GeneralPage::deactivate()
+{
+    clockTimer_.stop();
+}
+
+// Reads the five values one after another, each shown as it comes. False
+// (after the message) when a value got no acceptable reply in two tries;
+// nothing after it is asked for.
+bool GeneralPage::readAll()
+{
+    WaitCursor wait;
+    bool complete = true;
+    {
+        LinkBusyGuard busy;
+        const ReadStep steps[] = {
+            {request::readProgramName, 25, accept::framed('A', 'B')},
+            {request::readElevatorId, 19, accept::any},
+            {request::readTelephone, 30, accept::any},
+            {request::readRunCounter, 17, accept::framed('A', 'A')},
+        };
+        for (const ReadStep& step : steps) {
+            step.build();
+            if (!exchangeUntil(Tries{2, 50, step.wanted}, step.accepted)) {
+                complete = false;
+                break;
+            }
+            showReply();
+        }
+        if (complete) {
+            // The clock: one try, and whatever came goes to the parser.
+            request::readClock();
+            transact(50, 30);
+            showReply();
+        }
+    }
+    wait.release();
+    if (!complete)
+        prompts::showMessage(kLinkFailed);
+    return complete;
+}
+
+void GeneralPage::showReply()
+{
+    identity::applyReply(rxFrame.text(), values_);
+    elevatorIdEdit_->setText(values_.elevatorId);
+    telephoneEdit_->setText(values_.telephone);
+    showDisplayOnly();
+}
+
+// The fields the user cannot edit; a frame arriving on its own (the clock
+// tick's reply) shows only these, so that typing in the ID or telephone
+// edit is never overwritten.
+void GeneralPage::showDisplayOnly()
+{
+    programNameEdit_->setText(values_.programName);
+    runCountEdit_->setText(values_.runCount);
+    clockText_->setText(values_.clock.isEmpty() ? QStringLiteral("时间") : values_.clock);
+}
+
+void GeneralPage::frameArrived()
+{
+    identity::applyReply(rxFrame.text(), values_);
+    showDisplayOnly();
+}
+
+// The reply comes back as a frame of its own.
+void GeneralPage::tick()
+{
+    if (!isPageShown() || serialChannel.linkBusy)
+        return;
+    request::readClock();
+    sendRequest();
+}
+
+// Refuses a text that came from the controller with characters a request
+// cannot carry; the user's text stays for correcting.
+bool GeneralPage::sendable(QLineEdit* edit, const QString& refusal)
+{
+    if (identity::isPrintableAscii(edit->text()))
+        return true;
+    prompts::showMessage(refusal);
+    edit->setFocus(Qt::OtherFocusReason);
+    return false;
+}
+
+// Write-only: whatever the controller answers arrives as a frame of its own.
+void GeneralPage::setElevatorId()
+{
+    if (!sendable(elevatorIdEdit_, kIdNotAscii))
+        return;
+    clockTimer_.stop();
+    request::setElevatorId(identity::textWithCr(elevatorIdEdit_->text(), identity::kElevatorIdLength).constData());
+    sendRequest();
+    activate();
+}
+
+void GeneralPage::setTelephone()
+{
+    if (!sendable(telephoneEdit_, kTelephoneNotAscii))
+        return;
+    clockTimer_.stop();
+    bool accepted = false;
+    {
+        LinkBusyGuard busy;
+        request::setTelephone(identity::textWithCr(telephoneEdit_->text(), identity::kTelephoneLength).constData());
+        accepted = accept::flagged('F', '2', 5)(transact(500, 30));
+    }
+    QPointer<GeneralPage> self(this);
+    prompts::showMessage(accepted ? kTelephoneSet : kTelephoneRefused);
+    if (self)
+        activate();
+}
+
+// Write-only, like the ID.
+void GeneralPage::resetRunCounter()
+{
+    clockTimer_.stop();
+    request::resetRunCounter();
+    sendRequest();
+    activate();
+}
+
+// Reads the clock, lets the user edit it and sends it back; no dialog and
+// nothing sent when the clock cannot be read.
+void GeneralPage::setClock()
+{
+    clockTimer_.stop();
+    std::optional<identity::ClockFields> now;
+    {
+        LinkBusyGuard busy;
+        request::readClock();
+        transact(50, 30);
+        now = identity::clockFields(rxFrame.text());
+    }
+    QPointer<GeneralPage> self(this);
+    if (now) {
+        DateTimeDialog dialog;
+        dialog.setValues(*now);
+        if (dialog.exec() == QDialog::Accepted && self) {
+            LinkBusyGuard busy;
+            request::setClock(identity::clockPayload(dialog.values()).constData());
+            // The reply is not looked at: the read that follows shows the clock.
+            transact(50, 30);
+        }
+    }
+    if (self)
+        activate();
+}
