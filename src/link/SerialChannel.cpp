@@ -7,6 +7,7 @@
 
 #include <QCoreApplication>
 #include <QSerialPort>
+#include <QSignalBlocker>
 #include <QtDebug>
 
 #include <algorithm>
@@ -60,7 +61,10 @@ bool SerialChannel::open(QObject* owner, int portNumber, int baud, char parity, 
     port_->clearError();
     port_->clear(QSerialPort::AllDirections);
 
-    QObject::connect(port_.get(), &QSerialPort::readyRead, port_.get(), [this] { drainInput(); });
+    QSerialPort* const opened = port_.get();
+    QObject::connect(opened, &QSerialPort::readyRead, opened, [this] { drainInput(); });
+    QObject::connect(opened, &QSerialPort::errorOccurred, opened,
+                     [this, opened](QSerialPort::SerialPortError error) { portFailed(opened, error); });
     return true;
 }
 
@@ -83,14 +87,15 @@ bool SerialChannel::isOpen() const
     return port_ && port_->isOpen();
 }
 
-void SerialChannel::dropPort()
+void SerialChannel::dropPort(bool insidePortCall)
 {
     if (!port_)
         return;
     port_->disconnect();
     port_->close();
-    // A close from inside a delivery must not delete the port under it.
-    if (draining_)
+    // A close from inside a delivery or a signal of the port must not
+    // delete the port under it.
+    if (insidePortCall || draining_)
         port_.release()->deleteLater();
     else
         port_.reset();
@@ -98,24 +103,36 @@ void SerialChannel::dropPort()
 
 void SerialChannel::close()
 {
-    dropPort();
+    dropPort(false);
 }
 
 bool SerialChannel::write(const char* text, int count)
 {
-    if (!isOpen() || count < 0)
+    if (!isOpen() || count < 0) {
+        showLossReports();
         return false;
+    }
+    // Any step below may find the device gone, which drops the port.
+    QSerialPort* const port = port_.get();
+    const auto held = [&] { return port_.get() == port; };
+    writing_ = true;
     // Unread input, also late or unsolicited bytes, is discarded before
     // every request. Output is never discarded: a request written just
     // before must still reach the controller.
-    port_->clear(QSerialPort::Input);
-    const qint64 written = port_->write(text, count);
-    if (written < 0) {
-        reportError("WriteFile()", port_->errorString());
-        port_->clearError();
+    port->clear(QSerialPort::Input);
+    qint64 written = 0;
+    if (held()) {
+        written = port->write(text, count);
+        if (written < 0)
+            deviceLost("WriteFile()", port->errorString());
+        else
+            port->flush();
+    }
+    writing_ = false;
+    if (!held()) {
+        showLossReports();
         return false;
     }
-    port_->flush();
     return written == count;
 }
 
@@ -125,6 +142,11 @@ int SerialChannel::readReply(char* buffer, int wanted)
     buffer[0] = '\0';
     if (wanted <= 0)
         return 0;
+    // A closed channel has no reply to wait for.
+    if (!isOpen()) {
+        showLossReports();
+        return 0;
+    }
     readingReply_ = true;
     for (int poll = 0; poll < kPolls; ++poll) {
         linkSleep(kPollMs);
@@ -149,6 +171,8 @@ int SerialChannel::readReply(char* buffer, int wanted)
     }
     buffer[stored] = '\0';
     readingReply_ = false;
+    if (!isOpen())
+        showLossReports();
     return stored;
 }
 
@@ -168,7 +192,7 @@ void SerialChannel::drainInput()
     while (port == port_.get() && port->isOpen() && !linkBusy && port->bytesAvailable() > 0) {
         char byte = 0;
         if (!port->getChar(&byte)) {
-            reportError("ReadFile()", port->errorString());
+            deviceLost("ReadFile()", port->errorString());
             break;
         }
         if (owner_) {
@@ -181,17 +205,79 @@ void SerialChannel::drainInput()
 
 void SerialChannel::notifyExchangeEnded()
 {
+    showLossReports();
     if (exchangeEnded_)
         exchangeEnded_();
 }
 
+QString SerialChannel::errorText(const char* step, const QString& systemText) const
+{
+    return QStringLiteral("WARNING:  %1 Failed with the following error: \n%2\nPort: %3\n")
+        .arg(QLatin1String(step), systemText)
+        .arg(portNumber_);
+}
+
 void SerialChannel::reportError(const char* step, const QString& systemText)
 {
-    const QString text = QStringLiteral("WARNING:  %1 Failed with the following error: \n%2\nPort: %3\n")
-                             .arg(QLatin1String(step), systemText)
-                             .arg(portNumber_);
+    showReport(errorText(step, systemText));
+}
+
+void SerialChannel::showReport(const QString& text)
+{
     if (errorReporter_)
         errorReporter_(text);
     else
         qWarning().noquote() << "Application Error:" << text;
+}
+
+// Failures that say the device has gone: a write, a purge or a read that
+// fails. A failed write carries the system's own error; a read that found
+// the end of the line (the terminal was hung up) sets none, and what Qt
+// reports for it is whatever error came last, so the line is asked once
+// more (for its modem lines, which changes nothing) for the system's text.
+void SerialChannel::portFailed(QSerialPort* port, int error)
+{
+    if (port != port_.get())
+        return;
+    const bool writeFailed =
+        error == QSerialPort::WriteError ||
+        (error == QSerialPort::ResourceError && (writing_ || port->bytesToWrite() > 0));
+    if (writeFailed) {
+        deviceLost("WriteFile()", port->errorString());
+        return;
+    }
+    if (error != QSerialPort::ReadError && error != QSerialPort::ResourceError)
+        return;
+    {
+        const QSignalBlocker quiet(port);
+        port->pinoutSignals();
+    }
+    deviceLost("ReadFile()", port->errorString());
+}
+
+// Closes the channel at once, so that nothing retries a dead device or
+// gathers unwritten requests, and reports the loss once. A loss is mostly
+// found inside a call or signal of the port: the report waits for the
+// event loop, or for the next write or read of a page.
+void SerialChannel::deviceLost(const char* step, const QString& systemText)
+{
+    if (!port_)
+        return;
+    lossReports_ << errorText(step, systemText);
+    dropPort(true);
+    if (QCoreApplication* app = QCoreApplication::instance())
+        QMetaObject::invokeMethod(app, [this] { showLossReports(); }, Qt::QueuedConnection);
+}
+
+// Never inside a synchronous exchange: the box would run its event loop
+// in the middle of the exchange's steps (and a page may screen user input
+// while it reads). The exchange then fails at once as "no reply", and the
+// report comes when it has ended, before the page tells of its failure.
+void SerialChannel::showLossReports()
+{
+    if (linkBusy)
+        return;
+    // Taken off the list before it is shown: the box runs an event loop.
+    while (!lossReports_.isEmpty())
+        showReport(lossReports_.takeFirst());
 }

@@ -2,6 +2,7 @@
 
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <memory>
@@ -24,6 +25,13 @@ class FrameBuffer;
 // user-interface thread: received bytes are handed to the owner one at a
 // time as LinkRxByteEvent while linkBusy is 0, and left queued for
 // readReply while a synchronous exchange sets it.
+//
+// A device that goes away (an adapter pulled, the peer of a pseudo-terminal
+// closed) shows as the first failed read or write: the channel closes itself
+// at once and reports the loss once, as an "Application Error" naming the
+// failed step, as soon as no synchronous exchange runs. From then on it is
+// simply closed: writes fail and readReply returns 0 without waiting, until
+// it is opened again.
 class SerialChannel
 {
 public:
@@ -48,11 +56,13 @@ public:
     void close();
 
     // Discards every unread byte, then writes; true when all were taken.
+    // False at once on a closed channel.
     bool write(const char* text, int count);
 
     // Polls up to 20 times at 80 ms for a reply, reading at most `wanted`
     // characters a poll; ends at an ETX or at a poll that brought `wanted`.
-    // Never stores more than the buffer minus its NUL. Returns the count.
+    // Never stores more than the buffer minus its NUL. Returns the count;
+    // 0 at once on a closed channel.
     int readReply(char* buffer, int wanted);
     int readReply(FrameBuffer& frame, int wanted);
 
@@ -65,6 +75,7 @@ public:
     void setErrorReporter(std::function<void(const QString&)> reporter) { errorReporter_ = std::move(reporter); }
     // Called each time linkBusy returns to 0 after an exchange.
     void setExchangeEndedHandler(std::function<void()> handler) { exchangeEnded_ = std::move(handler); }
+    // Shows a loss report that waited for the exchange, then tells the handler.
     void notifyExchangeEnded();
 
     // 1 while a page performs a synchronous exchange.
@@ -73,7 +84,12 @@ public:
 private:
     void drainInput();
     void reportError(const char* step, const QString& systemText);
-    void dropPort();
+    void showReport(const QString& text);
+    QString errorText(const char* step, const QString& systemText) const;
+    void portFailed(QSerialPort* port, int error);
+    void deviceLost(const char* step, const QString& systemText);
+    void showLossReports();
+    void dropPort(bool insidePortCall);
 
     std::unique_ptr<QSerialPort> port_;
     QPointer<QObject> owner_;
@@ -82,6 +98,10 @@ private:
     QString devicePath_;
     bool draining_ = false;
     bool readingReply_ = false;
+    // Set while write() works on the port: a failure then is the write's.
+    bool writing_ = false;
+    // Loss reports not shown yet, one per lost device.
+    QStringList lossReports_;
     std::function<void(const QString&)> errorReporter_;
     std::function<void()> exchangeEnded_;
 };

@@ -1,0 +1,235 @@
+#include "ConfigHome.h"
+#include "EmptyPage.h"
+#include "Exchange.h"
+#include "FrameBuffer.h"
+#include "HexCodec.h"
+#include "LinkWait.h"
+#include "MainDialog.h"
+#include "ModalDialogs.h"
+#include "PageFactory.h"
+#include "PageTabCtrl.h"
+#include "Prompts.h"
+#include "RecordingPrompts.h"
+#include "Requests.h"
+#include "SerialChannel.h"
+#include "SerialSettingsDialog.h"
+#include "SimController.h"
+#include "SimWait.h"
+#include "StatusPage.h"
+
+#include <QDialog>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QtTest>
+
+#include <cerrno>
+#include <cstring>
+#include <memory>
+
+namespace {
+
+const QString kApplicationError = QStringLiteral("Application Error");
+
+} // namespace
+
+class LostDeviceTest : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<ConfigHome> home_;
+    std::unique_ptr<RecordingPrompts> prompts_;
+    std::unique_ptr<SimController> sim_;
+    std::unique_ptr<MainDialog> tool_;
+
+    // The adapter is pulled: the controller's side of the line closes.
+    void pullCable() { sim_.reset(); }
+
+    // A controller is on COM1 again, the tool's channel still closed.
+    void plugBack()
+    {
+        sim_ = std::make_unique<SimController>();
+        sim_->linkAs(1);
+    }
+
+    // Exactly one box was shown: the loss, with the failed step (one of
+    // `steps`), the system's text (every call on a hung-up line fails with
+    // EIO) and the port.
+    void verifyOneLossReport(const QString& steps)
+    {
+        QCOMPARE(prompts_->captions, QStringList{kApplicationError});
+        const QRegularExpression report(
+            QStringLiteral("^WARNING:  (%1) Failed with the following error: \\n%2\\nPort: 1\\n$")
+                .arg(steps, QRegularExpression::escape(QString::fromLocal8Bit(std::strerror(EIO)))));
+        QVERIFY2(report.match(prompts_->messages[0]).hasMatch(), qPrintable(prompts_->messages[0]));
+    }
+
+    // "串口设置", then "取消": the channel re-opens from the stored settings.
+    void cancelSerialSettings(const std::function<void()>& openDialog)
+    {
+        bool answered = false;
+        onNextModalDialog([&answered](QDialog* dialog) {
+            answered = dialog->objectName() == QLatin1String("serialSettingsDialog");
+            dialog->reject();
+        });
+        openDialog();
+        QVERIFY(answered);
+    }
+
+    // Reads parameters from `from` on; a failed read ends the chain.
+    QList<unsigned> readParameters(int from, int count, const std::function<void(int)>& beforeEach)
+    {
+        QList<unsigned> values;
+        LinkBusyGuard busy;
+        for (int n = from; n < from + count; ++n) {
+            beforeEach(n);
+            request::readParameter(n);
+            if (!exchangeUntil(Tries{2, 50, 20}, accept::framed('A', '5')))
+                break;
+            values << decodeHex4(rxFrame.field(7));
+        }
+        return values;
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        home_ = std::make_unique<ConfigHome>();
+        home_->writeSettings("1N81", "9600", "38400", "E");
+        prompts_ = std::make_unique<RecordingPrompts>();
+        serialChannel.setErrorReporter(prompts::showApplicationError);
+        serialChannel.linkBusy = 0;
+        doorLinkActive = 0;
+        specialCode = 'E';
+        plugBack();
+    }
+
+    void cleanup()
+    {
+        tool_.reset();
+        pages::setPageMaker({});
+        serialChannel.close();
+        serialChannel.setErrorReporter({});
+        sim_.reset();
+        prompts_.reset();
+        home_.reset();
+    }
+
+    // The status page polls in the main window when the line goes: one
+    // box, the channel closed and left closed; each way of re-opening it
+    // brings the polls back.
+    void lost_while_polling_data()
+    {
+        QTest::addColumn<bool>("byDoorTab");
+        QTest::newRow("serial settings, cancel") << false;
+        QTest::newRow("door-operator tab and back") << true;
+    }
+    void lost_while_polling()
+    {
+        QFETCH(bool, byDoorTab);
+        StatusPage* status = nullptr;
+        pages::setPageMaker([&status](int index, PageHost& host, QWidget* parent) -> Page* {
+            if (index == StatusPage::kIndex)
+                return status = new StatusPage(host, parent);
+            return new EmptyPage(host, index, pages::caption(index), parent);
+        });
+        tool_ = std::make_unique<MainDialog>();
+        tool_->show();
+        tool_->startUp();
+        QVERIFY(status);
+        QTRY_VERIFY_WITH_TIMEOUT(status->rowCount() > 0, 5000);
+        QVERIFY(waitForSent(*sim_, "A0", 2000));
+
+        pullCable();
+        QTRY_VERIFY_WITH_TIMEOUT(!prompts_->messages.isEmpty(), 5000);
+        QVERIFY(!serialChannel.isOpen());
+
+        // The page keeps polling a closed channel: nothing goes out, nothing more is shown.
+        plugBack();
+        QTest::qWait(600);
+        QVERIFY(sim_->requests().isEmpty());
+        verifyOneLossReport(QStringLiteral("ReadFile\\(\\)|WriteFile\\(\\)"));
+
+        if (byDoorTab) {
+            tool_->pageHost()->setCurrentIndex(pages::kDoorPage);
+            QVERIFY(serialChannel.isOpen());
+            QCOMPARE(sim_->lineBaud(), 38400);
+            tool_->pageHost()->setCurrentIndex(StatusPage::kIndex);
+        } else {
+            auto* button = status->findChild<QPushButton*>(QStringLiteral("serialSettingsButton"));
+            QVERIFY(button);
+            cancelSerialSettings([button] { button->click(); });
+        }
+        QVERIFY(serialChannel.isOpen());
+        QCOMPARE(sim_->lineBaud(), 9600);
+        QVERIFY(waitForSent(*sim_, "A0", 3000));
+        QTRY_VERIFY_WITH_TIMEOUT(sim_->answeredCount() >= 3, 3000);
+        QCOMPARE(prompts_->messages.size(), 1);
+    }
+
+    // A chain of synchronous reads (one exchange, as a page's read-all)
+    // loses the line between two requests (the write finds it) or while a
+    // reply is awaited (the read finds it): the chain fails as "no reply"
+    // and keeps what it read; one box, once the exchange has ended; the
+    // closed channel fails at once.
+    void lost_mid_read_data()
+    {
+        QTest::addColumn<bool>("whileAwaitingReply");
+        QTest::addColumn<QString>("step");
+        QTest::newRow("between requests") << false << QStringLiteral("WriteFile\\(\\)");
+        QTest::newRow("while a reply is awaited") << true << QStringLiteral("ReadFile\\(\\)");
+    }
+    void lost_mid_read()
+    {
+        QFETCH(bool, whileAwaitingReply);
+        QFETCH(QString, step);
+        QObject owner;
+        QVERIFY(serialChannel.open(&owner, 1, 9600, 'N', 8, 1, SerialChannel::kEventMask));
+        sim_->withElevator([](ElevatorModel& e) {
+            for (int n = 0; n < 6; ++n)
+                e.setParameter(n, unsigned(100 + n));
+        });
+        int busyAtBox = -1;
+        prompts_->onMessage = [&busyAtBox](const QString&) { busyAtBox = serialChannel.linkBusy; };
+
+        const QList<unsigned> values = readParameters(0, 6, [&](int n) {
+            if (n != 3)
+                return;
+            if (whileAwaitingReply) {
+                sim_->setSilent(true);
+                QTimer::singleShot(200, [this] { pullCable(); });
+            } else {
+                pullCable();
+            }
+        });
+        QCOMPARE(values, (QList<unsigned>{100, 101, 102}));
+        verifyOneLossReport(step);
+        QCOMPARE(busyAtBox, 0);
+        QVERIFY(!serialChannel.isOpen());
+
+        // The closed channel fails at once: no poll waits in the event loop.
+        int loopTurns = 0;
+        QTimer ticker;
+        connect(&ticker, &QTimer::timeout, [&loopTurns] { ++loopTurns; });
+        ticker.start(0);
+        {
+            LinkBusyGuard busy;
+            request::readParameter(0);
+            QVERIFY(!serialChannel.write(txFrame.text(), txFrame.length()));
+            QCOMPARE(serialChannel.readReply(rxFrame, 20), 0);
+        }
+        QCOMPARE(loopTurns, 0);
+
+        plugBack();
+        sim_->withElevator([](ElevatorModel& e) { e.setParameter(3, 103); });
+        cancelSerialSettings([] {
+            SerialSettingsDialog dialog(nullptr);
+            dialog.exec();
+        });
+        QVERIFY(serialChannel.isOpen());
+        QCOMPARE(readParameters(3, 1, [](int) {}), QList<unsigned>{103});
+        QCOMPARE(prompts_->messages.size(), 1);
+    }
+};
+
+QTEST_MAIN(LostDeviceTest)
+#include "tst_lost_device.moc"
