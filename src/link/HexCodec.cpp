@@ -4,11 +4,14 @@ namespace {
 
 constexpr char kDigits[] = "0123456789ABCDEF";
 
-// Reads up to `width` hex digits; `ended` tells whether the group stopped
-// at a NUL, so that wider decoders never look behind the end of a text.
+// Reads up to `width` hex digits, stopping at the first character that is
+// not one. `ended` tells whether the text ends within the group (a NUL in
+// it, also after such a character), so that wider decoders never look
+// behind the end of a text.
 unsigned readGroup(const char* p, int width, bool& ended)
 {
     unsigned value = 0;
+    bool stopped = false;
     ended = false;
     for (int i = 0; i < width; ++i) {
         if (p[i] == '\0') {
@@ -16,9 +19,9 @@ unsigned readGroup(const char* p, int width, bool& ended)
             break;
         }
         const int d = hexDigitValue(p[i]);
-        if (d < 0)
-            break;
-        value = value * 16 + unsigned(d);
+        stopped = stopped || d < 0;
+        if (!stopped)
+            value = value * 16 + unsigned(d);
     }
     return value;
 }

@@ -6,7 +6,9 @@
 #include <functional>
 #include <optional>
 
-// Decoders of the replies the elevator status page reads.
+// Decoders of the replies the elevator status page reads. Frames are
+// NUL-terminated texts with the STX at index 0; a decoder never reads past
+// the NUL.
 namespace monitor {
 
 // The texts of the status reply 'A' '0', from its two status bytes.
@@ -35,6 +37,35 @@ using CallBits = std::bitset<kCallPositions>;
 
 // Six bytes as twelve hex digits starting at digits (all present).
 CallBits decodeCallGroup(const char* digits);
+
+// Reply 'A' '0': HH(floor display code) at index 5, the status bytes A
+// and B at 7 and 9.
+struct StatusReply
+{
+    int floorCode = 0;
+    unsigned byteA = 0;
+    unsigned byteB = 0;
+};
+// Nothing for another reply or one too short to carry the three bytes.
+std::optional<StatusReply> parseStatusReply(const char* frame);
+
+// Reply 'A' '3': six bytes each of car calls at index 5, up calls at 17
+// and down calls at 29. Nothing for another reply or a shorter one.
+struct CallReply
+{
+    CallBits car;
+    CallBits up;
+    CallBits down;
+};
+std::optional<CallReply> parseCallReply(const char* frame);
+
+// Reply 'A' '8': the signed speed in mm/s, LLHH at index 5. Nothing for
+// another reply or a shorter one.
+std::optional<int> parseSpeedReply(const char* frame);
+
+// Reply 'A' '5' to a parameter read: the value, LLHH at index 7. Nothing
+// for another reply or a shorter one.
+std::optional<unsigned> parseParameterReply(const char* frame);
 
 // Reads one parameter value; nothing when the exchange failed.
 using ParameterRead = std::function<std::optional<unsigned>(int parameter)>;

@@ -5,7 +5,6 @@
 #include "FloorDisplayText.h"
 #include "FrameBuffer.h"
 #include "GridListCtrl.h"
-#include "HexCodec.h"
 #include "LampIndicator.h"
 #include "LinkWait.h"
 #include "Requests.h"
@@ -26,12 +25,6 @@ namespace {
 
 // Advanced by every poll of the status page, for the whole run.
 int pollPhase = 0;
-
-// Shortest replies that carry every field the page reads.
-constexpr int kStatusReplyLength = 11;   // data up to index 10
-constexpr int kCallReplyLength = 41;     // data up to index 40
-constexpr int kSpeedReplyLength = 9;     // data up to index 8
-constexpr int kParameterReplyLength = 11;
 
 } // namespace
 
@@ -171,9 +164,9 @@ void StatusPage::acquireFloorCount()
         LinkBusyGuard busy;
         count = monitor::listedFloorCount(extendedLayout_, [](int parameter) -> std::optional<unsigned> {
             request::readParameter(parameter);
-            if (transact(50, 20) == 0 || !replyIs('A', '5') || rxFrame.length() < kParameterReplyLength)
+            if (transact(50, 20) == 0)
                 return std::nullopt;
-            return decodeHex4(rxFrame.field(7));
+            return monitor::parseParameterReply(rxFrame.text());
         });
     }
     if (!count)
@@ -187,30 +180,20 @@ void StatusPage::acquireFloorCount()
 void StatusPage::frameArrived()
 {
     timer_.stop();
-    if (rxFrame.command() == 'A') {
-        switch (rxFrame.subCommand()) {
-        case '0':
-            showStatus();
-            break;
-        case '3':
-            showCalls();
-            break;
-        case '8':
-            showSpeed();
-            break;
-        default:
-            break;
-        }
-    }
+    const char* const frame = rxFrame.text();
+    if (const auto status = monitor::parseStatusReply(frame))
+        showStatus(*status);
+    else if (const auto calls = monitor::parseCallReply(frame))
+        showCalls(*calls);
+    else if (const auto speed = monitor::parseSpeedReply(frame))
+        showSpeed(*speed);
     timer_.start(kPollMs);
 }
 
-void StatusPage::showStatus()
+void StatusPage::showStatus(const monitor::StatusReply& reply)
 {
-    if (rxFrame.length() < kStatusReplyLength)
-        return;
-    fields_[FloorField] = floorDisplayString(int(decodeHex2(rxFrame.field(5))));
-    const monitor::StatusTexts s = monitor::decodeStatus(decodeHex2(rxFrame.field(7)), decodeHex2(rxFrame.field(9)));
+    fields_[FloorField] = floorDisplayString(reply.floorCode);
+    const monitor::StatusTexts s = monitor::decodeStatus(reply.byteA, reply.byteB);
     fields_[ModeField] = s.mode;
     arrow_->setCell(quint8(s.arrowCell));
     fields_[DoorField] = s.door;
@@ -226,29 +209,24 @@ void StatusPage::showStatus()
     pushTexts();
 }
 
-void StatusPage::showCalls()
+void StatusPage::showCalls(const monitor::CallReply& reply)
 {
-    if (rxFrame.length() < kCallReplyLength)
-        return;
-    static const struct
+    const struct
     {
         int column;
         const char* mark;
-        int index;
-    } groups[] = {{1, "√", 5}, {2, "↑", 17}, {3, "↓", 29}};
+        const monitor::CallBits& bits;
+    } groups[] = {{1, "√", reply.car}, {2, "↑", reply.up}, {3, "↓", reply.down}};
     for (const auto& g : groups) {
-        const monitor::CallBits bits = monitor::decodeCallGroup(rxFrame.field(g.index));
         const QString mark = QString::fromUtf8(g.mark);
         for (int p = 1; p <= rowCount_ && p <= monitor::kCallPositions; ++p)
-            floorList_->setCell(rowCount_ - p, g.column, bits[size_t(p - 1)] ? mark : QString());
+            floorList_->setCell(rowCount_ - p, g.column, g.bits[size_t(p - 1)] ? mark : QString());
     }
 }
 
-void StatusPage::showSpeed()
+void StatusPage::showSpeed(int mmPerSecond)
 {
-    if (rxFrame.length() < kSpeedReplyLength)
-        return;
-    fields_[SpeedField] = monitor::speedText(std::int16_t(decodeHex4(rxFrame.field(5))));
+    fields_[SpeedField] = monitor::speedText(mmPerSecond);
     pushTexts();
 }
 

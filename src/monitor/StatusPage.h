@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Page.h"
+#include "StatusDecoding.h"
 
 #include <QFont>
 #include <QTimer>
@@ -57,9 +58,9 @@ public:
 private:
     void tick();
     void acquireFloorCount();
-    void showStatus();
-    void showCalls();
-    void showSpeed();
+    void showStatus(const monitor::StatusReply& reply);
+    void showCalls(const monitor::CallReply& reply);
+    void showSpeed(int mmPerSecond);
     void pushTexts();
     void registerCall();
     void openSerialSettings();

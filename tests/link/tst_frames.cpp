@@ -185,6 +185,10 @@ private Q_SLOTS:
         QTest::newRow("hex4 short text") << 4 << QByteArray("1") << quint32(1);
         QTest::newRow("hex8 minus one") << 8 << QByteArray("FFFFFFFF") << quint32(0xFFFFFFFF);
         QTest::newRow("hex8 10000") << 8 << QByteArray("10270000") << quint32(10000);
+        // The text ends right after a character that is not a digit: what
+        // lies behind its NUL is never read.
+        QTest::newRow("hex4 text ends after non-hex") << 4 << QByteArray("\x03\0" "12", 4) << quint32(0);
+        QTest::newRow("hex8 text ends after non-hex") << 8 << QByteArray("01" "G\0" "1234", 8) << quint32(1);
     }
 
     void decoders()

@@ -144,6 +144,52 @@ private Q_SLOTS:
         QCOMPARE(hex(reply->outputs, reply->outputCount), outputs);
     }
 
+    // The replies of the status page: kind (status, calls, speed, parameter)
+    // and what it carries, or nothing for a frame too short or of another kind.
+    void status_page_replies_data()
+    {
+        QTest::addColumn<QByteArray>("frame");
+        QTest::addColumn<QString>("decoded");
+        const QByteArray none;
+        QTest::newRow("status") << QByteArray("\x02" "FFA0" "05" "98" "C1" "00" "\x03") << "status 5 98 c1";
+        QTest::newRow("status cut at the second byte")
+            << QByteArray("\x02" "FFA0" "05" "98" "C") << QString();
+        QTest::newRow("calls") << QByteArray("\x02" "FFA3" "040000000080" "010000000000" "000000000001" "00" "\x03")
+                               << "calls 3,48 1 41";
+        QTest::newRow("calls one digit short")
+            << QByteArray("\x02" "FFA3" "040000000080" "010000000000" "00000000000") << QString();
+        QTest::newRow("speed down") << QByteArray("\x02" "FFA8" "18FC" "00" "\x03") << "speed -1000";
+        QTest::newRow("speed cut") << QByteArray("\x02" "FFA8" "18F") << QString();
+        QTest::newRow("parameter") << QByteArray("\x02" "FFA5" "0C" "1400" "E" "00" "\x03") << "parameter 20";
+        QTest::newRow("other reply") << QByteArray("\x02" "FFA9" "240517093015" "00" "\x03") << QString();
+    }
+    void status_page_replies()
+    {
+        QFETCH(QByteArray, frame);
+        QFETCH(QString, decoded);
+        // Exactly the frame's bytes on the heap, so a read past its NUL is caught.
+        std::unique_ptr<char[]> text(new char[size_t(frame.size()) + 1]);
+        std::memcpy(text.get(), frame.constData(), size_t(frame.size()) + 1);
+        const auto positions = [](const monitor::CallBits& bits) {
+            QStringList set;
+            for (int p = 1; p <= monitor::kCallPositions; ++p) {
+                if (bits[size_t(p - 1)])
+                    set << QString::number(p);
+            }
+            return set.join(QLatin1Char(','));
+        };
+        QStringList got;
+        if (const auto s = monitor::parseStatusReply(text.get()))
+            got << QStringLiteral("status %1 %2 %3").arg(s->floorCode).arg(s->byteA, 0, 16).arg(s->byteB, 0, 16);
+        if (const auto c = monitor::parseCallReply(text.get()))
+            got << QStringLiteral("calls %1 %2 %3").arg(positions(c->car), positions(c->up), positions(c->down));
+        if (const auto v = monitor::parseSpeedReply(text.get()))
+            got << QStringLiteral("speed %1").arg(*v);
+        if (const auto v = monitor::parseParameterReply(text.get()))
+            got << QStringLiteral("parameter %1").arg(*v);
+        QCOMPARE(got.join(QLatin1Char('|')), decoded);
+    }
+
     void status_bytes_data()
     {
         QTest::addColumn<int>("byteA");
