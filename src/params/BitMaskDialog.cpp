@@ -9,7 +9,6 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPushButton>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -31,21 +30,11 @@ BitMaskDialog::BitMaskDialog(QWidget* parent) : QDialog(parent)
         boxes_[std::size_t(bit)] = box;
     }
 
-    QPushButton* ok = paramdialog::makeButton(frame, QStringLiteral("OK"), QStringLiteral("okButton"), true);
-    QPushButton* cancel =
-        paramdialog::makeButton(frame, QStringLiteral("Cancel"), QStringLiteral("cancelButton"), false);
-    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-
     auto* columns = new QHBoxLayout;
     columns->addStretch(1);
     columns->addLayout(grid);
     columns->addStretch(1);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
-    buttons->addStretch(1);
+    QHBoxLayout* buttons = paramdialog::makeAcceptRow(this, frame, QStringLiteral("OK"), QStringLiteral("Cancel"));
 
     auto* layout = new QVBoxLayout(frame);
     layout->addWidget(promptLabel_);

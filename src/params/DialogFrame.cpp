@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <QFrame>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -46,6 +47,21 @@ QPushButton* makeButton(QWidget* parent, const QString& text, const QString& obj
     button->setDefault(isDefault);
     button->setAutoDefault(isDefault);
     return button;
+}
+
+QHBoxLayout* makeAcceptRow(QDialog* dialog, QWidget* parent, const QString& okText, const QString& cancelText)
+{
+    QPushButton* ok = makeButton(parent, okText, QStringLiteral("okButton"), true);
+    QPushButton* cancel = makeButton(parent, cancelText, QStringLiteral("cancelButton"), false);
+    // Through the virtual slots, so a dialog's own accept() runs.
+    QObject::connect(ok, &QPushButton::clicked, dialog, &QDialog::accept);
+    QObject::connect(cancel, &QPushButton::clicked, dialog, &QDialog::reject);
+    auto* row = new QHBoxLayout;
+    row->addStretch(1);
+    row->addWidget(ok);
+    row->addWidget(cancel);
+    row->addStretch(1);
+    return row;
 }
 
 } // namespace paramdialog

@@ -2,6 +2,7 @@
 
 class QDialog;
 class QFrame;
+class QHBoxLayout;
 class QLabel;
 class QPushButton;
 class QString;
@@ -20,5 +21,9 @@ void setPromptText(QLabel* label, const QString& prompt);
 
 // A push button with an objectName; the default button takes Enter.
 QPushButton* makeButton(QWidget* parent, const QString& text, const QString& objectName, bool isDefault);
+
+// The centred row of the default button okText, which accepts the dialog,
+// and cancelText, which rejects it ("okButton" and "cancelButton").
+QHBoxLayout* makeAcceptRow(QDialog* dialog, QWidget* parent, const QString& okText, const QString& cancelText);
 
 } // namespace paramdialog

@@ -7,7 +7,6 @@
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPushButton>
 #include <QVBoxLayout>
 
 DisplayCodeDialog::DisplayCodeDialog(QWidget* parent) : QDialog(parent)
@@ -25,17 +24,7 @@ DisplayCodeDialog::DisplayCodeDialog(QWidget* parent) : QDialog(parent)
         codeList_->addItem(entry.text, entry.code);
     promptLabel_->setBuddy(codeList_);
 
-    QPushButton* ok = paramdialog::makeButton(this, QStringLiteral("OK"), QStringLiteral("okButton"), true);
-    QPushButton* cancel =
-        paramdialog::makeButton(this, QStringLiteral("Cancel"), QStringLiteral("cancelButton"), false);
-    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
-    buttons->addStretch(1);
+    QHBoxLayout* buttons = paramdialog::makeAcceptRow(this, this, QStringLiteral("OK"), QStringLiteral("Cancel"));
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(promptLabel_);

@@ -8,7 +8,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QVBoxLayout>
 
 namespace {
@@ -54,15 +53,7 @@ FloorPeriodDialog::FloorPeriodDialog(unsigned startHour, unsigned startMinute, u
     grid->addWidget(makeCaption(this, QStringLiteral("："), endMinuteEdit_), 1, 2);
     grid->addWidget(endMinuteEdit_, 1, 3);
 
-    QPushButton* ok = paramdialog::makeButton(this, QStringLiteral("确定"), QStringLiteral("okButton"), true);
-    QPushButton* cancel = paramdialog::makeButton(this, QStringLiteral("取消"), QStringLiteral("cancelButton"), false);
-    connect(ok, &QPushButton::clicked, this, &FloorPeriodDialog::accept);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
-    buttons->addStretch(1);
+    QHBoxLayout* buttons = paramdialog::makeAcceptRow(this, this, QStringLiteral("确定"), QStringLiteral("取消"));
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);

@@ -12,7 +12,6 @@
 #include <QCheckBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QPushButton>
 #include <QScrollBar>
 #include <QVBoxLayout>
 
@@ -43,15 +42,7 @@ LockoutScheduleDialog::LockoutScheduleDialog(int lockoutEnabled, QWidget* parent
     connect(floorList_, &QTreeWidget::itemDoubleClicked, this,
             [this] { editRow(floorList_->firstSelectedRow()); });
 
-    QPushButton* ok = paramdialog::makeButton(this, QStringLiteral("确定"), QStringLiteral("okButton"), true);
-    QPushButton* cancel = paramdialog::makeButton(this, QStringLiteral("取消"), QStringLiteral("cancelButton"), false);
-    connect(ok, &QPushButton::clicked, this, &LockoutScheduleDialog::accept);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
-    buttons->addStretch(1);
+    QHBoxLayout* buttons = paramdialog::makeAcceptRow(this, this, QStringLiteral("确定"), QStringLiteral("取消"));
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(enabledBox_);

@@ -7,7 +7,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QVBoxLayout>
 
 ValueEntryDialog::ValueEntryDialog(QWidget* parent) : QDialog(parent)
@@ -22,17 +21,7 @@ ValueEntryDialog::ValueEntryDialog(QWidget* parent) : QDialog(parent)
     valueEdit_->setObjectName(QStringLiteral("valueEdit"));
     promptLabel_->setBuddy(valueEdit_);
 
-    QPushButton* ok = paramdialog::makeButton(frame, QStringLiteral("OK"), QStringLiteral("okButton"), true);
-    QPushButton* cancel =
-        paramdialog::makeButton(frame, QStringLiteral("Cancel"), QStringLiteral("cancelButton"), false);
-    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
-    buttons->addStretch(1);
+    QHBoxLayout* buttons = paramdialog::makeAcceptRow(this, frame, QStringLiteral("OK"), QStringLiteral("Cancel"));
 
     auto* layout = new QVBoxLayout(frame);
     layout->addWidget(promptLabel_, 1);
