@@ -147,6 +147,8 @@ private Q_SLOTS:
         host_->showPage(IoPage::kIndex);
         sim_->setReplyData('A', '4', QByteArray(16, '0') + "\x04" + QByteArray(8, '0'));
         QTRY_COMPARE_WITH_TIMEOUT(lampStates(*page_), QString(96, QLatin1Char('0')), 3000);
+        // Paints still due for the changes so far are done before counting.
+        host_->repaint();
         PaintCounter counter;
         for (int i = 0; i < IoPage::kInputs; ++i)
             page_->inputLamp(i)->installEventFilter(&counter);
