@@ -236,6 +236,7 @@ SIM_FAULT_SETTER(noiseBeforeStx, const QByteArray&, noise)
 SIM_FAULT_SETTER(sendOverlongFrames, bool, overlong)
 SIM_FAULT_SETTER(answerWrongCommand, bool, wrongCommand)
 SIM_FAULT_SETTER(restrictFaultsTo, const QByteArray&, onlyCommand)
+SIM_FAULT_SETTER(restrictFaultsToParameter, int, onlyParameter)
 #undef SIM_FAULT_SETTER
 
 bool SimController::stoppedAnswering() const
@@ -376,9 +377,10 @@ void SimController::handleFrame(const QByteArray& frame)
         if (outcome.reply.isEmpty())
             return;
 
-        const bool faulty = faults_.onlyCommand.isEmpty() ||
-                            (faults_.onlyCommand.size() == 2 && faults_.onlyCommand[0] == request->command &&
-                             faults_.onlyCommand[1] == request->subCommand);
+        const bool faulty = (faults_.onlyCommand.isEmpty() ||
+                             (faults_.onlyCommand.size() == 2 && faults_.onlyCommand[0] == request->command &&
+                              faults_.onlyCommand[1] == request->subCommand)) &&
+                            (faults_.onlyParameter < 0 || sim::parameterOf(*request) == faults_.onlyParameter);
         ++answered_;
         if (faulty && faults_.dropEvery > 0 && ++repliesBuilt_ % faults_.dropEvery == 0)
             return;

@@ -128,6 +128,8 @@ public:
     void answerWrongCommand(bool on);
     // Limits the reply faults to replies of one command pair ("A5"; empty: all).
     void restrictFaultsTo(const QByteArray& commandPair);
+    // Limits them further to replies about one parameter index (-1: any).
+    void restrictFaultsToParameter(int index);
     // True once one of the stop-at faults has silenced the controllers.
     bool stoppedAnswering() const;
 

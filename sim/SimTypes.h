@@ -35,6 +35,8 @@ struct LinkFaults
     bool wrongCommand = false;    // replies carry another sub-command than the request
     QByteArray onlyCommand;       // two characters, e.g. "A5": the reply faults above touch only
                                   // replies to this command pair (empty: all replies)
+    int onlyParameter = -1;       // >= 0: ... and only replies to the read or write of this
+                                  // parameter index ('A' '5', 'F' '5')
 
     bool any() const
     {

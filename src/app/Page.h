@@ -9,6 +9,16 @@ public:
     virtual ~PageHost() = default;
     // Index of the page on show.
     virtual int currentPage() const = 0;
+
+    // A long read on the page shown that the user may end by choosing
+    // another tab. While watching, user input is screened: a click on
+    // another page's tab is remembered and carried out as a normal page
+    // switch once the read has ended; any other click or key is dropped, so
+    // that nothing starts a second exchange.
+    virtual void watchTabChoice(bool on) { (void)on; }
+    // Asked between two exchanges of such a read: takes the user input that
+    // waited meanwhile; true once another tab has been chosen.
+    virtual bool otherTabChosen() { return false; }
 };
 
 // One tabbed page. The page host calls activate() when it shows the page

@@ -1,5 +1,7 @@
 #include "PageFactory.h"
 
+#include "DoorParamPage.h"
+#include "ElevatorParamPage.h"
 #include "EmptyPage.h"
 #include "FaultPage.h"
 #include "GeneralPage.h"
@@ -46,8 +48,10 @@ Page* create(int index, PageHost& host, QWidget* parent)
         return new ShaftPage(host, parent);
     case 4:
         return new FaultPage(host, parent);
-    case 5: // elevator parameters
-    case 6: // door-operator parameters
+    case 5:
+        return new ElevatorParamPage(host, parent);
+    case 6:
+        return new DoorParamPage(host, parent);
     default:
         return new EmptyPage(host, index, caption(index), parent);
     }

@@ -7,7 +7,11 @@
 #include "SerialSettingsDialog.h"
 #include "WaitCursor.h"
 
+#include <QCoreApplication>
+#include <QMouseEvent>
 #include <QTabBar>
+#include <QTimer>
+#include <QWindow>
 
 #include <optional>
 
@@ -24,6 +28,8 @@ PageTabCtrl::PageTabCtrl(QWidget* mainWindow) : QTabWidget(mainWindow), mainWind
 
 PageTabCtrl::~PageTabCtrl()
 {
+    chosenTab_ = -1;
+    watchTabChoice(false);
     // The pages go before the tab control's own parts, shown page first;
     // removing them is no page switch.
     disconnect(this, &QTabWidget::currentChanged, this, &PageTabCtrl::selectionChanged);
@@ -117,4 +123,82 @@ void PageTabCtrl::reportPortFailure()
     prompts::showMessage(QStringLiteral("串口初始化失败，请重新设置"));
     SerialSettingsDialog dialog(mainWindow_);
     dialog.exec();
+}
+
+void PageTabCtrl::watchTabChoice(bool on)
+{
+    if (on == watchingTabChoice_)
+        return;
+    watchingTabChoice_ = on;
+    if (on) {
+        chosenTab_ = -1;
+        QCoreApplication::instance()->installEventFilter(this);
+        return;
+    }
+    QCoreApplication::instance()->removeEventFilter(this);
+    if (chosenTab_ >= 0)
+        QTimer::singleShot(0, this, &PageTabCtrl::showChosenTab);
+}
+
+bool PageTabCtrl::otherTabChosen()
+{
+    // The exchanges' waits hold user input back; it comes in now, through
+    // the filter.
+    if (watchingTabChoice_)
+        QCoreApplication::processEvents();
+    return chosenTab_ >= 0;
+}
+
+bool PageTabCtrl::eventFilter(QObject* watched, QEvent* event)
+{
+    if (!watchingTabChoice_)
+        return QTabWidget::eventFilter(watched, event);
+    switch (event->type()) {
+    case QEvent::MouseButtonPress: {
+        // Seen first by the main window's window, then by the widget under
+        // the pointer (a synthesised press only by the widget).
+        const auto* press = static_cast<QMouseEvent*>(event);
+        const auto* widget = qobject_cast<QWidget*>(watched);
+        const bool here = widget ? widget->window() == window() : watched == static_cast<QObject*>(window()->windowHandle());
+        const QPoint at = tabBar()->mapFromGlobal(press->globalPosition().toPoint());
+        const int tab = here && tabBar()->isVisible() && tabBar()->rect().contains(at) ? tabBar()->tabAt(at) : -1;
+        if (tab >= 0 && tab != currentPage_)
+            chosenTab_ = tab;
+        return true;
+    }
+    // Releases pass: without their press they start nothing, and the press
+    // that began the read gets its release.
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove:
+    case QEvent::Wheel:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::ShortcutOverride:
+    case QEvent::Shortcut:
+    case QEvent::ContextMenu:
+    case QEvent::TouchBegin:
+    case QEvent::TouchUpdate:
+    case QEvent::TouchEnd:
+    case QEvent::TabletPress:
+    case QEvent::TabletMove:
+    case QEvent::TabletRelease:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// After the read: the usual switch, with its deactivation, activation and
+// change of line rate.
+void PageTabCtrl::showChosenTab()
+{
+    if (chosenTab_ < 0 || watchingTabChoice_)
+        return;
+    if (serialChannel.linkBusy) {
+        QTimer::singleShot(10, this, &PageTabCtrl::showChosenTab);
+        return;
+    }
+    const int tab = chosenTab_;
+    chosenTab_ = -1;
+    setCurrentIndex(tab);
 }

@@ -36,11 +36,22 @@ public:
     // The switch on a selection change (run by the tab control itself).
     void selectionChanged();
 
+    void watchTabChoice(bool on) override;
+    bool otherTabChosen() override;
+
+protected:
+    // Screens user input while a page's read watches for a tab choice.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    void showChosenTab();
+
     bool reopenChannel(const std::optional<LinkSettings>& settings, int baud);
     void reportPortFailure();
 
     std::array<Page*, 7> pages_{};
     int currentPage_ = 0;
     QWidget* mainWindow_;
+    bool watchingTabChoice_ = false;
+    int chosenTab_ = -1;
 };
