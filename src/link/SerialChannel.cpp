@@ -108,10 +108,8 @@ void SerialChannel::close()
 
 bool SerialChannel::write(const char* text, int count)
 {
-    if (!isOpen() || count < 0) {
-        showLossReports();
+    if (!isOpen() || count < 0)
         return false;
-    }
     // Any step below may find the device gone, which drops the port.
     QSerialPort* const port = port_.get();
     const auto held = [&] { return port_.get() == port; };
@@ -129,11 +127,7 @@ bool SerialChannel::write(const char* text, int count)
             port->flush();
     }
     writing_ = false;
-    if (!held()) {
-        showLossReports();
-        return false;
-    }
-    return written == count;
+    return held() && written == count;
 }
 
 int SerialChannel::readReply(char* buffer, int wanted)
@@ -143,10 +137,8 @@ int SerialChannel::readReply(char* buffer, int wanted)
     if (wanted <= 0)
         return 0;
     // A closed channel has no reply to wait for.
-    if (!isOpen()) {
-        showLossReports();
+    if (!isOpen())
         return 0;
-    }
     readingReply_ = true;
     for (int poll = 0; poll < kPolls; ++poll) {
         linkSleep(kPollMs);
@@ -171,8 +163,6 @@ int SerialChannel::readReply(char* buffer, int wanted)
     }
     buffer[stored] = '\0';
     readingReply_ = false;
-    if (!isOpen())
-        showLossReports();
     return stored;
 }
 
@@ -258,7 +248,7 @@ void SerialChannel::portFailed(QSerialPort* port, int error)
 // Closes the channel at once, so that nothing retries a dead device or
 // gathers unwritten requests, and reports the loss once. A loss is mostly
 // found inside a call or signal of the port: the report waits for the
-// event loop, or for the next write or read of a page.
+// event loop, or, during an exchange, for its end.
 void SerialChannel::deviceLost(const char* step, const QString& systemText)
 {
     if (!port_)

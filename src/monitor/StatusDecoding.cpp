@@ -1,11 +1,11 @@
 #include "StatusDecoding.h"
 
 #include "HexCodec.h"
+#include "ReplyText.h"
 
 #include <algorithm>
 #include <bit>
 #include <cstdint>
-#include <cstring>
 
 namespace monitor {
 
@@ -63,43 +63,37 @@ CallBits decodeCallGroup(const char* digits)
 namespace {
 
 // Shortest replies that carry every field read from them.
-constexpr size_t kStatusReplyLength = 11;     // data up to index 10
-constexpr size_t kCallReplyLength = 41;       // data up to index 40
-constexpr size_t kSpeedReplyLength = 9;       // data up to index 8
-constexpr size_t kParameterReplyLength = 11;  // data up to index 10
-
-// The frame carries the command pair and at least `length` characters.
-bool isReply(const char* frame, char command, char subCommand, size_t length)
-{
-    return frame && strnlen(frame, length) == length && frame[3] == command && frame[4] == subCommand;
-}
+constexpr int kStatusReplyLength = 11;     // data up to index 10
+constexpr int kCallReplyLength = 41;       // data up to index 40
+constexpr int kSpeedReplyLength = 9;       // data up to index 8
+constexpr int kParameterReplyLength = 11;  // data up to index 10
 
 } // namespace
 
 std::optional<StatusReply> parseStatusReply(const char* frame)
 {
-    if (!isReply(frame, 'A', '0', kStatusReplyLength))
+    if (!replyCarries(frame, 'A', '0', kStatusReplyLength))
         return std::nullopt;
     return StatusReply{int(decodeHex2(frame + 5)), decodeHex2(frame + 7), decodeHex2(frame + 9)};
 }
 
 std::optional<CallReply> parseCallReply(const char* frame)
 {
-    if (!isReply(frame, 'A', '3', kCallReplyLength))
+    if (!replyCarries(frame, 'A', '3', kCallReplyLength))
         return std::nullopt;
     return CallReply{decodeCallGroup(frame + 5), decodeCallGroup(frame + 17), decodeCallGroup(frame + 29)};
 }
 
 std::optional<int> parseSpeedReply(const char* frame)
 {
-    if (!isReply(frame, 'A', '8', kSpeedReplyLength))
+    if (!replyCarries(frame, 'A', '8', kSpeedReplyLength))
         return std::nullopt;
     return int(std::int16_t(decodeHex4(frame + 5)));
 }
 
 std::optional<unsigned> parseParameterReply(const char* frame)
 {
-    if (!isReply(frame, 'A', '5', kParameterReplyLength))
+    if (!replyCarries(frame, 'A', '5', kParameterReplyLength))
         return std::nullopt;
     return decodeHex4(frame + 7);
 }

@@ -3,8 +3,7 @@
 #include "FloorDisplayText.h"
 #include "HexCodec.h"
 #include "ParamDescriptions.h"
-
-#include <cstring>
+#include "ReplyText.h"
 
 namespace params {
 
@@ -62,7 +61,7 @@ std::vector<DisplayCodeEntry> displayCodeEntries()
 
 std::optional<int> parseFloorCount(const char* frame)
 {
-    if (!frame || std::strlen(frame) < 11 || frame[3] != 'A' || frame[4] != '5')
+    if (!replyCarries(frame, 'A', '5', 11))
         return std::nullopt;
     const int count = decodeHex4(frame + 7);
     return count < kMaxLockoutFloors ? count : kMaxLockoutFloors;
@@ -70,7 +69,7 @@ std::optional<int> parseFloorCount(const char* frame)
 
 std::optional<LockoutPeriod> parseLockoutPeriod(const char* frame)
 {
-    if (!frame || std::strlen(frame) < 17 || frame[3] != 'A' || frame[4] != 'C')
+    if (!replyCarries(frame, 'A', 'C', 17))
         return std::nullopt;
     return LockoutPeriod{decodeHex2(frame + 7), decodeHex2(frame + 9), decodeHex2(frame + 11), decodeHex2(frame + 13)};
 }

@@ -2,16 +2,13 @@
 
 #include "FrameBuffer.h"
 #include "HexCodec.h"
+#include "ReplyText.h"
 
 ParamReading decodeParamReply(const FrameBuffer& reply, bool oneByte)
 {
-    // A field behind the end of the text reads as absent, never as what an
-    // earlier frame left in the buffer.
-    const int length = reply.length();
-    const auto field = [&](int index) { return index < length ? reply.field(index) : ""; };
     ParamReading reading;
-    reading.number = int(decodeHex2(field(5)));
-    reading.value = oneByte ? decodeHex2(field(7)) : decodeHex4(field(7));
+    reading.number = int(decodeHex2(replyField(reply.text(), 5)));
+    reading.value = oneByte ? decodeHex2(replyField(reply.text(), 7)) : decodeHex4(replyField(reply.text(), 7));
     return reading;
 }
 

@@ -1,28 +1,17 @@
 #include "RecordReplies.h"
 
 #include "HexCodec.h"
+#include "ReplyText.h"
 
 namespace records {
 
 namespace {
 
-// The text from index on, or null when the frame ends before it.
-const char* fieldAt(const char* frame, int index)
-{
-    if (!frame)
-        return nullptr;
-    for (int i = 0; i < index; ++i) {
-        if (frame[i] == '\0')
-            return nullptr;
-    }
-    return frame + index;
-}
-
 // Up to `count` characters from index on, stopping at the NUL; each
 // character stands for itself.
 QString charactersAt(const char* frame, int index, int count)
 {
-    const char* p = fieldAt(frame, index);
+    const char* p = replyField(frame, index);
     QString out;
     for (int i = 0; p && i < count && p[i] != '\0'; ++i)
         out += QChar(uchar(p[i]));
@@ -46,28 +35,28 @@ QString longTime(const QString& digits)
 
 int floorCount(const char* frame)
 {
-    return decodeHex4(fieldAt(frame, 7));
+    return decodeHex4(replyField(frame, 7));
 }
 
 std::int32_t shaftValue(const char* frame)
 {
-    return std::int32_t(decodeHex8(fieldAt(frame, 7)));
+    return std::int32_t(decodeHex8(replyField(frame, 7)));
 }
 
 std::optional<FaultRecordRow> parseFaultRecord(const char* frame, bool longLayout)
 {
     FaultRecordRow row;
     if (longLayout) {
-        row.code = int(decodeHex2(fieldAt(frame, 7)));
+        row.code = int(decodeHex2(replyField(frame, 7)));
         if (row.code == 0)
             return std::nullopt;
-        row.texts = {QString::number(decodeHex2(fieldAt(frame, 5))), QString::number(row.code),
-                     QString::number(decodeHex2(fieldAt(frame, 9))), longTime(charactersAt(frame, 11, 10))};
+        row.texts = {QString::number(decodeHex2(replyField(frame, 5))), QString::number(row.code),
+                     QString::number(decodeHex2(replyField(frame, 9))), longTime(charactersAt(frame, 11, 10))};
     } else {
-        row.code = int(decodeHex2(fieldAt(frame, 6)));
+        row.code = int(decodeHex2(replyField(frame, 6)));
         if (row.code == 0)
             return std::nullopt;
-        row.texts = {QString::number(decodeHex1(fieldAt(frame, 5))), QString::number(row.code), QString(),
+        row.texts = {QString::number(decodeHex1(replyField(frame, 5))), QString::number(row.code), QString(),
                      charactersAt(frame, 8, 8)};
     }
     return row;
