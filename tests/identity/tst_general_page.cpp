@@ -1,9 +1,6 @@
-#include "ConfigHome.h"
 #include "DateTimeDialog.h"
 #include "GeneralPage.h"
-#include "PageTestHost.h"
-#include "RecordingPrompts.h"
-#include "SimController.h"
+#include "SimBench.h"
 #include "SimProtocol.h"
 
 #include <QApplication>
@@ -69,10 +66,10 @@ class GeneralPageTest : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<ConfigHome> home_;
-    std::unique_ptr<SimController> sim_;
-    std::unique_ptr<RecordingPrompts> prompts_;
-    std::unique_ptr<PageTestHost> host_;
+    std::unique_ptr<SimBench> bench_;
+    SimController* sim_ = nullptr;
+    RecordingPrompts* prompts_ = nullptr;
+    PageTestHost* host_ = nullptr;
     GeneralPage* page_ = nullptr;
 
     template <class W>
@@ -90,25 +87,19 @@ class GeneralPageTest : public QObject
 private Q_SLOTS:
     void init()
     {
-        home_ = std::make_unique<ConfigHome>();
         SimOptions options;
         options.manualTime = true;  // the controller's clock stands still
-        sim_ = std::make_unique<SimController>(options);
-        sim_->linkAs(1);
-        prompts_ = std::make_unique<RecordingPrompts>();
-        host_ = std::make_unique<PageTestHost>();
+        bench_ = std::make_unique<SimBench>(options);
+        sim_ = &bench_->sim;
+        prompts_ = &bench_->prompts;
+        host_ = &bench_->host;
         page_ = new GeneralPage(*host_);
         host_->addPage(page_);
-        host_->show();
-        QVERIFY(QTest::qWaitForWindowExposed(host_.get()));
-        QVERIFY(host_->openChannel(1));
+        QVERIFY(bench_->open());
     }
     void cleanup()
     {
-        host_.reset();
-        prompts_.reset();
-        sim_.reset();
-        home_.reset();
+        bench_.reset();
         page_ = nullptr;
     }
 

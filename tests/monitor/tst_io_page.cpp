@@ -1,8 +1,6 @@
-#include "ConfigHome.h"
 #include "IoPage.h"
 #include "LampIndicator.h"
-#include "PageTestHost.h"
-#include "SimController.h"
+#include "SimBench.h"
 #include "SimWait.h"
 
 #include <QtTest>
@@ -56,32 +54,24 @@ class IoPageTest : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<ConfigHome> home_;
-    std::unique_ptr<SimController> sim_;
-    std::unique_ptr<PageTestHost> host_;
+    std::unique_ptr<SimBench> bench_;
+    SimController* sim_ = nullptr;
+    PageTestHost* host_ = nullptr;
     IoPage* page_ = nullptr;
 
 private Q_SLOTS:
     void init()
     {
-        home_ = std::make_unique<ConfigHome>();
         SimOptions options;
         options.manualTime = true;
-        sim_ = std::make_unique<SimController>(options);
-        sim_->linkAs(1);
-        host_ = std::make_unique<PageTestHost>();
+        bench_ = std::make_unique<SimBench>(options);
+        sim_ = &bench_->sim;
+        host_ = &bench_->host;
         page_ = new IoPage(*host_);
         host_->addPage(page_);
-        host_->show();
-        QVERIFY(QTest::qWaitForWindowExposed(host_.get()));
-        QVERIFY(host_->openChannel(1));
+        QVERIFY(bench_->open());
     }
-    void cleanup()
-    {
-        host_.reset();
-        sim_.reset();
-        home_.reset();
-    }
+    void cleanup() { bench_.reset(); }
 
     void lamps_follow_the_controller()
     {

@@ -1,10 +1,7 @@
-#include "ConfigHome.h"
 #include "FaultPage.h"
-#include "PageTestHost.h"
-#include "RecordingPrompts.h"
 #include "ReportList.h"
 #include "ShaftPage.h"
-#include "SimController.h"
+#include "SimBench.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -70,30 +67,27 @@ class RecordPagesTest : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<ConfigHome> home_;
-    std::unique_ptr<SimController> sim_;
-    std::unique_ptr<RecordingPrompts> prompts_;
-    std::unique_ptr<PageTestHost> host_;
+    std::unique_ptr<SimBench> bench_;
+    SimController* sim_ = nullptr;
+    RecordingPrompts* prompts_ = nullptr;
+    PageTestHost* host_ = nullptr;
     ShaftPage* shaft_ = nullptr;
     FaultPage* faults_ = nullptr;
 
     // Both pages on the simulated controller, neither shown yet.
     void start(SimModel model = SimModel::Modern, const Records& records = {})
     {
-        home_ = std::make_unique<ConfigHome>();
         SimOptions options;
         options.model = model;
         options.manualTime = true;
-        sim_ = std::make_unique<SimController>(options);
+        bench_ = std::make_unique<SimBench>(options);
+        sim_ = &bench_->sim;
         sim_->withElevator([&](ElevatorModel& e) { e.setFaultRecords(records); });
-        sim_->linkAs(1);
-        prompts_ = std::make_unique<RecordingPrompts>();
-        host_ = std::make_unique<PageTestHost>();
+        prompts_ = &bench_->prompts;
+        host_ = &bench_->host;
         host_->addPage(shaft_ = new ShaftPage(*host_));
         host_->addPage(faults_ = new FaultPage(*host_));
-        host_->show();
-        QVERIFY(QTest::qWaitForWindowExposed(host_.get()));
-        QVERIFY(host_->openChannel(1));
+        QVERIFY(bench_->open());
     }
 
     QStringList edits() const
@@ -127,13 +121,7 @@ class RecordPagesTest : public QObject
     }
 
 private Q_SLOTS:
-    void cleanup()
-    {
-        host_.reset();
-        prompts_.reset();
-        sim_.reset();
-        home_.reset();
-    }
+    void cleanup() { bench_.reset(); }
 
     void shaft_read_chain_data()
     {
