@@ -121,10 +121,13 @@ bool SerialChannel::write(const char* text, int count)
     qint64 written = 0;
     if (held()) {
         written = port->write(text, count);
-        if (written < 0)
+        if (written < 0) {
             deviceLost("WriteFile()", port->errorString());
-        else
+        } else {
+            if (trafficObserver_)
+                trafficObserver_(true, text, int(written));
             port->flush();
+        }
     }
     writing_ = false;
     return held() && written == count;
@@ -163,6 +166,8 @@ int SerialChannel::readReply(char* buffer, int wanted)
     }
     buffer[stored] = '\0';
     readingReply_ = false;
+    if (stored > 0 && trafficObserver_)
+        trafficObserver_(false, buffer, stored);
     return stored;
 }
 
@@ -185,6 +190,8 @@ void SerialChannel::drainInput()
             deviceLost("ReadFile()", port->errorString());
             break;
         }
+        if (trafficObserver_)
+            trafficObserver_(false, &byte, 1);
         if (owner_) {
             LinkRxByteEvent event(static_cast<unsigned char>(byte), portNumber_);
             QCoreApplication::sendEvent(owner_, &event);

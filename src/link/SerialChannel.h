@@ -73,6 +73,12 @@ public:
 
     // Receives the text of every "Application Error" report.
     void setErrorReporter(std::function<void(const QString&)> reporter) { errorReporter_ = std::move(reporter); }
+    // Watches the line: each request as it is written (sent true), and the
+    // received bytes as they are taken off the port (sent false): a
+    // synchronous reply whole when its read ends, bytes for the owner one
+    // at a time. Called on the user-interface thread; it must not block.
+    using TrafficObserver = std::function<void(bool sent, const char* bytes, int count)>;
+    void setTrafficObserver(TrafficObserver observer) { trafficObserver_ = std::move(observer); }
     // Called each time linkBusy returns to 0 after an exchange.
     void setExchangeEndedHandler(std::function<void()> handler) { exchangeEnded_ = std::move(handler); }
     // Shows a loss report that waited for the exchange, then tells the handler.
@@ -104,6 +110,7 @@ private:
     QStringList lossReports_;
     std::function<void(const QString&)> errorReporter_;
     std::function<void()> exchangeEnded_;
+    TrafficObserver trafficObserver_;
 };
 
 // The one channel of the program.
