@@ -14,6 +14,13 @@ int transact(int waitMs, int wanted)
     return serialChannel.readReply(rxFrame, wanted);
 }
 
+int transactAsItComes(int waitMs, int wanted, int timeoutMs)
+{
+    sendRequest();
+    linkSleep(waitMs);
+    return serialChannel.readReplyAsItComes(rxFrame, wanted, timeoutMs);
+}
+
 void sendRequest()
 {
     serialChannel.write(txFrame.text(), txFrame.length());
@@ -35,7 +42,9 @@ bool exchangeUntil(const Tries& shape, const ReplyCheck& accepted)
         if (i > 0)
             linkSleep(shape.afterFailureMs);
         linkSleep(shape.beforeMs);
-        if (accepted(transact(shape.waitMs, shape.wanted)))
+        const int got = shape.replyTimeoutMs > 0 ? transactAsItComes(shape.waitMs, shape.wanted, shape.replyTimeoutMs)
+                                                 : transact(shape.waitMs, shape.wanted);
+        if (accepted(got))
             return true;
     }
     return false;

@@ -10,6 +10,10 @@
 // rxFrame. Returns the count read (0: no reply).
 int transact(int waitMs, int wanted);
 
+// As transact, but the reply is taken as soon as its ETX arrives, waiting
+// at most timeoutMs for it.
+int transactAsItComes(int waitMs, int wanted, int timeoutMs);
+
 // Writes txFrame without reading (write-only requests and polls).
 void sendRequest();
 
@@ -41,6 +45,9 @@ struct Tries
     int wanted = 20;
     int beforeMs = 0;
     int afterFailureMs = 0;
+    // Above 0: after the wait, the reply is taken as soon as its ETX
+    // arrives, waiting at most this long, instead of the fixed polls.
+    int replyTimeoutMs = 0;
 };
 
 // Judges the reply now in rxFrame, given the count read.

@@ -6,6 +6,9 @@
 #include "PortNames.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
 #include <QSerialPort>
 #include <QSignalBlocker>
 #include <QtDebug>
@@ -23,11 +26,17 @@ SerialChannel::~SerialChannel()
 bool SerialChannel::open(QObject* owner, int portNumber, int baud, char parity, int dataBits,
                          int stopBits, unsigned eventMask)
 {
+    return openDevice(owner, resolvePortDevice(portNumber), portNumber, baud, parity, dataBits, stopBits, eventMask);
+}
+
+bool SerialChannel::openDevice(QObject* owner, const QString& devicePath, int portNumber, int baud, char parity,
+                               int dataBits, int stopBits, unsigned eventMask)
+{
     close();
     owner_ = owner;
     portNumber_ = portNumber;
     eventMask_ = eventMask;
-    devicePath_ = resolvePortDevice(portNumber);
+    devicePath_ = devicePath;
     if (devicePath_.isEmpty())
         return false;
 
@@ -174,6 +183,60 @@ int SerialChannel::readReply(char* buffer, int wanted)
 int SerialChannel::readReply(FrameBuffer& frame, int wanted)
 {
     return readReply(frame.data(), wanted);
+}
+
+int SerialChannel::readReplyAsItComes(FrameBuffer& frame, int wanted, int timeoutMs)
+{
+    char* const buffer = frame.data();
+    int stored = 0;
+    buffer[0] = '\0';
+    if (wanted <= 0 || !isOpen())
+        return 0;
+    wanted = std::min(wanted, FrameBuffer::kSize - 1);
+    readingReply_ = true;
+    QElapsedTimer clock;
+    clock.start();
+    while (isOpen()) {
+        const int n = int(std::min<qint64>(port_->bytesAvailable(), qint64(wanted - stored)));
+        if (n > 0) {
+            const int got = int(port_->read(buffer + stored, n));
+            if (got < 0)
+                port_->clearError();
+            else
+                stored += got;
+            if (std::memchr(buffer, ETX, size_t(stored)) || stored >= wanted)
+                break;
+        }
+        const qint64 left = timeoutMs - clock.elapsed();
+        if (left <= 0)
+            break;
+        waitForInput(int(left));
+    }
+    buffer[stored] = '\0';
+    readingReply_ = false;
+    if (stored > 0 && trafficObserver_)
+        trafficObserver_(false, buffer, stored);
+    return stored;
+}
+
+// Returns when input is queued, the port fails or ms have passed. The
+// window keeps repainting meanwhile, as in every wait of an exchange.
+void SerialChannel::waitForInput(int ms)
+{
+    QSerialPort* const port = port_.get();
+    if (!QCoreApplication::instance()) {
+        port->waitForReadyRead(ms);
+        return;
+    }
+    QEventLoop loop;
+    QTimer timer;
+    timer.setSingleShot(true);
+    timer.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+    QObject::connect(port, &QSerialPort::readyRead, &loop, &QEventLoop::quit);
+    QObject::connect(port, &QSerialPort::errorOccurred, &loop, &QEventLoop::quit);
+    timer.start(ms);
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
 }
 
 void SerialChannel::drainInput()

@@ -51,6 +51,9 @@ public:
     // setting that cannot be applied is reported and the port stays open.
     bool open(QObject* owner, int portNumber, int baud, char parity, int dataBits, int stopBits,
               unsigned eventMask);
+    // The same for a device named by its path; reports name portNumber.
+    bool openDevice(QObject* owner, const QString& devicePath, int portNumber, int baud, char parity,
+                    int dataBits, int stopBits, unsigned eventMask);
     bool isOpen() const;
     // Ends delivery and closes the port; harmless on a closed channel.
     void close();
@@ -65,6 +68,10 @@ public:
     // 0 at once on a closed channel.
     int readReply(char* buffer, int wanted);
     int readReply(FrameBuffer& frame, int wanted);
+    // Reads a reply as it comes: ends as soon as an ETX has arrived, when
+    // `wanted` characters have come, or after timeoutMs. Returns the count;
+    // 0 at once on a closed channel.
+    int readReplyAsItComes(FrameBuffer& frame, int wanted, int timeoutMs);
 
     int portNumber() const { return portNumber_; }
     QString devicePath() const { return devicePath_; }
@@ -89,6 +96,7 @@ public:
 
 private:
     void drainInput();
+    void waitForInput(int ms);
     void reportError(const char* step, const QString& systemText);
     void showReport(const QString& text);
     QString errorText(const char* step, const QString& systemText) const;
