@@ -252,6 +252,12 @@ void SimController::injectFault(int code)
     lastReportCode_ = 0;  // a new fault is reported at the next chance
 }
 
+void SimController::ignoreWritesTo(int index)
+{
+    std::lock_guard lock(mutex_);
+    ignoredWrite_ = index;
+}
+
 void SimController::setResponseDelay(int ms)
 {
     std::lock_guard lock(mutex_);
@@ -366,8 +372,12 @@ void SimController::handleFrame(const QByteArray& frame)
         const auto override = std::find_if(overrides_.cbegin(), overrides_.cend(), [&request](const Override& o) {
             return o.c3 == request->command && o.c4 == request->subCommand;
         });
+        const bool ignoredWrite = elevator && ignoredWrite_ >= 0 && request->command == 'F' &&
+                                  request->subCommand == '5' && sim::parameterOf(*request) == ignoredWrite_;
         if (override != overrides_.cend())
             outcome.reply = override->raw;
+        else if (ignoredWrite)
+            outcome.reply = sim::buildReply('F', '5', "FFF");
         else if (elevator)
             outcome = sim::answerElevator(elevator_, *request, options_.specialCode);
         else

@@ -136,6 +136,9 @@ public:
     // --- Elevator faults -------------------------------------------------
     // Records a fault now (and reports it unsolicited, when reports are on).
     void injectFault(int code);
+    // Test hook: the main controller acknowledges 'F' '5' writes of this
+    // parameter index as written but keeps the old value (-1: none).
+    void ignoreWritesTo(int index);
 
     // --- Timing ---------------------------------------------------------
     void setResponseDelay(int ms);
@@ -194,6 +197,7 @@ private:
     int accepted_ = 0;
     int acceptedAtStopSet_ = 0;
     int lastReportCode_ = 0;
+    int ignoredWrite_ = -1;               // see ignoreWritesTo
 
     std::deque<Pending> outgoing_;        // serving thread only
     std::chrono::steady_clock::time_point lineFreeAt_{};
