@@ -3,6 +3,7 @@
 #include "DialogUnits.h"
 #include "FieldValidation.h"
 
+#include <QDateTime>
 #include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QLabel>
@@ -53,6 +54,12 @@ DateTimeDialog::DateTimeDialog(QWidget* parent) : QDialog(parent)
     for (int column : {1, 3})
         grid->setColumnMinimumWidth(column, fontMetrics().horizontalAdvance(QStringLiteral("年")) + 12);
 
+    // Fills the fields with the PC's clock; the user still confirms with OK.
+    auto* pcTimeButton = new QPushButton(QStringLiteral("电脑时间"), this);
+    pcTimeButton->setObjectName(QStringLiteral("pcTimeButton"));
+    pcTimeButton->setAutoDefault(false);
+    connect(pcTimeButton, &QPushButton::clicked, this, &DateTimeDialog::fillWithPcTime);
+
     auto* okButton = new QPushButton(QStringLiteral("OK"), this);
     okButton->setObjectName(QStringLiteral("okButton"));
     okButton->setDefault(true);
@@ -62,6 +69,7 @@ DateTimeDialog::DateTimeDialog(QWidget* parent) : QDialog(parent)
     buttons->setObjectName(QStringLiteral("dialogButtons"));
     buttons->addButton(okButton, QDialogButtonBox::AcceptRole);
     buttons->addButton(cancelButton, QDialogButtonBox::RejectRole);
+    buttons->addButton(pcTimeButton, QDialogButtonBox::ActionRole);
     connect(buttons, &QDialogButtonBox::accepted, this, &DateTimeDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &DateTimeDialog::reject);
 
@@ -79,8 +87,18 @@ DateTimeDialog::~DateTimeDialog() = default;
 void DateTimeDialog::setValues(const identity::ClockFields& values)
 {
     values_ = values;
+    showFields(values);
+}
+
+void DateTimeDialog::showFields(const identity::ClockFields& values)
+{
     for (size_t i = 0; i < edits_.size(); ++i)
         edits_[i]->setText(QString::number(values[i]));
+}
+
+void DateTimeDialog::fillWithPcTime()
+{
+    showFields(identity::clockFieldsOf(QDateTime::currentDateTime()));
 }
 
 void DateTimeDialog::accept()

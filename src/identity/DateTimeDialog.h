@@ -14,7 +14,8 @@ class QLineEdit;
 // unsigned decimal number within its range (0 to 99, 12, 31, 23, 59, 59;
 // month and day 0 included); the first one refused keeps the dialog open
 // with the field focused, and nothing is taken. Cancel leaves the values
-// as they were set.
+// as they were set. "电脑时间" fills the fields with the PC's local time,
+// to be confirmed with OK.
 class DateTimeDialog : public QDialog
 {
     Q_OBJECT
@@ -34,6 +35,9 @@ public Q_SLOTS:
     void accept() override;
 
 private:
+    void showFields(const identity::ClockFields& values);
+    void fillWithPcTime();
+
     std::array<QLineEdit*, 6> edits_{};
     identity::ClockFields values_{};
 };

@@ -3,6 +3,7 @@
 #include "FrameBuffer.h"
 #include "HexCodec.h"
 
+#include <QDateTime>
 #include <QList>
 #include <QStringDecoder>
 
@@ -117,6 +118,14 @@ std::optional<ClockFields> clockFields(const char* frame)
         fields[size_t(i)] = (high - '0') * 10 + (low - '0');
     }
     return fields;
+}
+
+ClockFields clockFieldsOf(const QDateTime& time)
+{
+    const QDateTime local = time.toLocalTime();
+    const QDate date = local.date();
+    const QTime clock = local.time();
+    return {date.year() % 100, date.month(), date.day(), clock.hour(), clock.minute(), clock.second()};
 }
 
 QByteArray clockPayload(const ClockFields& f)

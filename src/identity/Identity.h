@@ -6,6 +6,8 @@
 #include <array>
 #include <optional>
 
+class QDateTime;
+
 // The controller's identity and clock as the general parameters page shows
 // them, and the texts it sends to change them. No widgets: the reply
 // parser runs on a bare NUL-terminated frame text.
@@ -52,6 +54,10 @@ using ClockFields = std::array<int, 6>;
 // The six fields of a clock reply 'A' '9': twelve decimal digits at index
 // 5 to 16, two a field. Nothing for any other frame or other characters.
 std::optional<ClockFields> clockFields(const char* frame);
+
+// The six fields of a moment in the PC's local time (the year within its
+// century: 2026 gives 26), as the set-clock request carries them.
+ClockFields clockFieldsOf(const QDateTime& time);
 
 // The twelve digits YYMMDDhhmmss of the set-clock request, each field as
 // two digits (fields are within 0 to 99).

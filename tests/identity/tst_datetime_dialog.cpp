@@ -2,6 +2,7 @@
 #include "RecordingPrompts.h"
 
 #include <QApplication>
+#include <QDateTime>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -68,6 +69,62 @@ private Q_SLOTS:
         QCOMPARE(dialog.values(), taken);
         QCOMPARE(dialog.result(), int(button == "okButton" && message.isEmpty() ? QDialog::Accepted
                                                                                   : QDialog::Rejected));
+    }
+
+    void clock_fields_of_a_date_time_data()
+    {
+        QTest::addColumn<QDateTime>("time");
+        QTest::addColumn<QList<int>>("fields");
+        QTest::newRow("2026") << QDateTime(QDate(2026, 3, 14), QTime(9, 30, 5)) << QList<int>{26, 3, 14, 9, 30, 5};
+        QTest::newRow("2100") << QDateTime(QDate(2100, 12, 31), QTime(23, 59, 59))
+                              << QList<int>{0, 12, 31, 23, 59, 59};
+        QTest::newRow("1999") << QDateTime(QDate(1999, 1, 1), QTime(0, 0, 0)) << QList<int>{99, 1, 1, 0, 0, 0};
+    }
+    void clock_fields_of_a_date_time()
+    {
+        QFETCH(QDateTime, time);
+        QFETCH(QList<int>, fields);
+        const identity::ClockFields f = identity::clockFieldsOf(time);
+        QCOMPARE(QList<int>(f.begin(), f.end()), fields);
+        // A moment given in UTC is shown in local time.
+        QCOMPARE(identity::clockFieldsOf(time.toUTC()), f);
+    }
+
+    // "电脑时间" shows the PC's clock, a moment between the two readings
+    // around the click, and OK takes it.
+    void pc_time_fills_the_fields_and_ok_takes_them()
+    {
+        RecordingPrompts prompts;
+        DateTimeDialog dialog;
+        dialog.setValues({5, 3, 14, 9, 30, 5});
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        auto* pcTime = dialog.findChild<QPushButton*>(QStringLiteral("pcTimeButton"));
+        QVERIFY(pcTime);
+        QCOMPARE(pcTime->text(), QStringLiteral("电脑时间"));
+
+        const QDateTime before = QDateTime::currentDateTime();
+        QTest::mouseClick(pcTime, Qt::LeftButton);
+        const QDateTime after = QDateTime::currentDateTime();
+        QVERIFY(dialog.isVisible());
+        identity::ClockFields shown{};
+        for (int i = 0; i < 6; ++i) {
+            bool ok = false;
+            shown[size_t(i)] = dialog.field(i)->text().toInt(&ok);
+            QVERIFY2(ok, qPrintable(dialog.field(i)->text()));
+        }
+        const QDateTime shownTime(QDate(before.date().year() / 100 * 100 + shown[0], shown[1], shown[2]),
+                                  QTime(shown[3], shown[4], shown[5]));
+        QVERIFY(shownTime.isValid());
+        const QDateTime beforeSecond = before.addMSecs(-before.time().msec());
+        QVERIFY2(beforeSecond <= shownTime && shownTime <= after,
+                 qPrintable(shownTime.toString(Qt::ISODate) + " not within " + before.toString(Qt::ISODateWithMs) +
+                            " .. " + after.toString(Qt::ISODateWithMs)));
+
+        QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("okButton")), Qt::LeftButton);
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(dialog.values(), shown);
+        QVERIFY(prompts.messages.isEmpty());
     }
 };
 
