@@ -11,6 +11,7 @@
 #include "SerialChannel.h"
 #include "SerialSettingsDialog.h"
 #include "StatusDecoding.h"
+#include "TrafficWindow.h"
 
 #include <QBoxLayout>
 #include <QHeaderView>
@@ -82,6 +83,9 @@ StatusPage::StatusPage(PageHost& host, QWidget* parent) : Page(host, kIndex, par
     settingsButton_ = new QPushButton(QStringLiteral("串口设置"), this);
     settingsButton_->setObjectName(QStringLiteral("serialSettingsButton"));
     connect(settingsButton_, &QPushButton::clicked, this, &StatusPage::openSerialSettings);
+    trafficButton_ = new QPushButton(QStringLiteral("通讯记录"), this);
+    trafficButton_->setObjectName(QStringLiteral("trafficButton"));
+    connect(trafficButton_, &QPushButton::clicked, this, [this] { TrafficWindow::showFor(window()); });
 
     auto* indicators = new QHBoxLayout;
     indicators->setSpacing(10);
@@ -99,7 +103,9 @@ StatusPage::StatusPage(PageHost& host, QWidget* parent) : Page(host, kIndex, par
     for (Field f : {SpeedField, DoorField, LockField, LoadField, SafetyField, GroupField})
         state->addWidget(labels_[f]);
     state->addStretch();
+    // One above the other: side by side they would not fit the column.
     state->addWidget(settingsButton_, 0, Qt::AlignLeft);
+    state->addWidget(trafficButton_, 0, Qt::AlignLeft);
 
     auto* page = new QHBoxLayout(this);
     page->setContentsMargins(10, 10, 10, 10);

@@ -42,6 +42,8 @@ public:
     LampIndicator* statusLamp() const { return lamp_; }
     ArrowIndicator* directionArrow() const { return arrow_; }
     QPushButton* serialSettingsButton() const { return settingsButton_; }
+    // Opens the line's traffic window.
+    QPushButton* trafficButton() const { return trafficButton_; }
 
     // The nine texts as shown (floor, mode, speed, door, lock, load, run,
     // safety, group).
@@ -76,6 +78,7 @@ private:
     ArrowIndicator* arrow_ = nullptr;
     GridListCtrl* floorList_ = nullptr;
     QPushButton* settingsButton_ = nullptr;
+    QPushButton* trafficButton_ = nullptr;
     QTimer timer_;
 
     bool extendedLayout_ = false;
