@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QShortcut>
+#include <QStyle>
 #include <QTreeView>
 
 namespace {
@@ -66,7 +67,6 @@ TrafficWindow::TrafficWindow(QWidget* parent) : QWidget(parent, Qt::Window)
     view_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     view_->setTextElideMode(Qt::ElideRight);
     QHeaderView* header = view_->header();
-    header->setStretchLastSection(true);
     header->setSectionResizeMode(QHeaderView::Interactive);
     const QFontMetrics text = view_->fontMetrics();
     const QFontMetrics frame(QFontDatabase::systemFont(QFontDatabase::FixedFont));
@@ -75,8 +75,9 @@ TrafficWindow::TrafficWindow(QWidget* parent) : QWidget(parent, Qt::Window)
                           std::max(text.horizontalAdvance(QStringLiteral("0000000")),
                                    text.horizontalAdvance(QStringLiteral("时间(ms)"))) + pad);
     header->resizeSection(TrafficModel::DirectionColumn, text.horizontalAdvance(QStringLiteral("方向")) + pad);
-    header->resizeSection(TrafficModel::FrameColumn,
-                          frame.horizontalAdvance(QStringLiteral("<STX>FFA50B0014E7E<ETX>")) * 2 + pad);
+    // Wide enough for the longest usual frame, the call poll's reply.
+    header->resizeSection(TrafficModel::FrameColumn, frame.horizontalAdvance(QString(54, QLatin1Char('0'))) + pad);
+    header->resizeSection(TrafficModel::VerdictColumn, text.horizontalAdvance(QStringLiteral("校验错误")) + pad);
 
     countLabel_ = new QLabel(this);
     countLabel_->setObjectName(QStringLiteral("entryCountLabel"));
@@ -97,10 +98,12 @@ TrafficWindow::TrafficWindow(QWidget* parent) : QWidget(parent, Qt::Window)
     layout->addWidget(view_, 1);
     layout->addLayout(buttons);
 
-    const int width = header->sectionSize(TrafficModel::TimeColumn) + header->sectionSize(TrafficModel::DirectionColumn) +
-                      header->sectionSize(TrafficModel::FrameColumn) +
-                      text.horizontalAdvance(QStringLiteral("校验错误")) + pad * 4;
+    // Every column shown without a horizontal scroll bar.
+    const QMargins margins = layout->contentsMargins();
+    const int width = header->length() + style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, view_) +
+                      2 * view_->frameWidth() + margins.left() + margins.right();
     resize(width, width * 3 / 4);
+    header->setStretchLastSection(true);
 
     refreshTimer_.setInterval(kRefreshMs);
     connect(&refreshTimer_, &QTimer::timeout, this, &TrafficWindow::refresh);
