@@ -1,0 +1,116 @@
+// Times `vardo-cli params read` of all 173 parameters from the simulated
+// controller at 9600 baud, at the window's pace and with --fast, and sets
+// each total against the wire time of its frames: every request and its
+// reply, characters x 10 bits / 9600 baud, summed over the exchanges. The
+// goal for the fast read is 1.5 times the wire time, with the file it
+// writes identical to the normal read's. A third read with a gap of 5 ms
+// instead of the default 10 shows what the gap between exchanges costs.
+//
+// Usage: bench_cli [runs per pace, default 1]
+
+#include "ConfigHome.h"
+#include "SimController.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+constexpr int kBaud = 9600;
+constexpr int kBitsPerCharacter = 10;
+
+struct Run
+{
+    bool ok = false;
+    double totalMs = 0;
+    double wireMs = 0;
+    int exchanges = 0;
+    QByteArray file;
+};
+
+double wireMs(qsizetype characters)
+{
+    return 1000.0 * double(characters) * kBitsPerCharacter / kBaud;
+}
+
+double runCli(const ConfigHome& home, const QStringList& arguments, bool* ok)
+{
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.path());
+    process.setProcessEnvironment(env);
+    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    QElapsedTimer clock;
+    clock.start();
+    process.start(QStringLiteral(VARDO_CLI_EXE), arguments);
+    const bool finished = process.waitForFinished(120000);
+    const double ms = double(clock.nsecsElapsed()) / 1e6;
+    *ok = finished && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+    return ms;
+}
+
+// gapMs < 0: the window's pace; otherwise --fast with that gap.
+Run readAll(const ConfigHome& home, SimController& sim, const QString& path, int gapMs)
+{
+    QStringList arguments{"params", "read", "-o", path};
+    if (gapMs >= 0)
+        arguments << "--fast" << "--gap" << QString::number(gapMs);
+    sim.clearRequests();
+    Run run;
+    run.totalMs = runCli(home, arguments, &run.ok);
+    // Every request and the reply the controller gives it (reads only:
+    // answering them again changes nothing).
+    for (const QByteArray& request : sim.requests()) {
+        run.wireMs += wireMs(request.size() + sim.answer(request).size());
+        ++run.exchanges;
+    }
+    QFile file(path);
+    if (file.open(QIODevice::ReadOnly))
+        run.file = file.readAll();
+    return run;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 1;
+
+    ConfigHome home;
+    SimOptions options;
+    options.elevatorBaud = kBaud;
+    SimController sim(options);
+    sim.linkAs(1);
+    QTemporaryDir dir;
+
+    bool ok = false;
+    const double startMs = runCli(home, {"--version"}, &ok);
+    std::printf("vardo-cli params read: 173 parameters from the simulated controller at %d baud\n", kBaud);
+    std::printf("(start and end of the process alone: %.0f ms)\n", startMs);
+    std::printf("%-12s %9s %9s %9s %6s %15s %6s\n", "pace", "exchanges", "total ms", "wire ms", "ratio",
+                "over/exch ms", "file");
+    for (int r = 0; r < runs; ++r) {
+        const Run normal = readAll(home, sim, dir.filePath(QStringLiteral("normal.F")), -1);
+        const Run fast = readAll(home, sim, dir.filePath(QStringLiteral("fast.F")), 10);
+        const Run fast5 = readAll(home, sim, dir.filePath(QStringLiteral("fast5.F")), 5);
+        if (!normal.ok || !fast.ok || !fast5.ok || normal.file.size() != 173 * 4) {
+            std::fprintf(stderr, "a read failed\n");
+            return 1;
+        }
+        for (const auto& [name, run] : {std::pair{"window", &normal}, std::pair{"fast", &fast},
+                                        std::pair{"fast --gap 5", &fast5}}) {
+            std::printf("%-12s %9d %9.0f %9.0f %6.2f %15.1f %6s\n", name, run->exchanges, run->totalMs,
+                        run->wireMs, run->totalMs / run->wireMs, (run->totalMs - run->wireMs) / run->exchanges,
+                        run->file == normal.file ? "same" : "DIFFERS");
+        }
+    }
+    return 0;
+}
