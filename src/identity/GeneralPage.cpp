@@ -1,6 +1,7 @@
 #include "GeneralPage.h"
 
 #include "DateTimeDialog.h"
+#include "IdentityChains.h"
 #include "Exchange.h"
 #include "FrameBuffer.h"
 #include "LinkWait.h"
@@ -23,15 +24,6 @@ const QString kTelephoneSet = QStringLiteral("电话号码修改成功");
 const QString kTelephoneRefused = QStringLiteral("电话号码修改失败");
 const QString kIdNotAscii = QStringLiteral("电梯ID只能包含ASCII字符");
 const QString kTelephoneNotAscii = QStringLiteral("电话号码只能包含ASCII字符");
-
-// One value of the read chain: its request, the characters read and the
-// check of the reply; two tries each.
-struct ReadStep
-{
-    void (*build)();
-    int wanted;
-    ReplyCheck accepted;
-};
 
 // Keeps the printable ASCII characters of what the user typed or pasted:
 // the request frames carry the characters as they are.
@@ -150,39 +142,15 @@ void GeneralPage::deactivate()
 bool GeneralPage::readAll()
 {
     WaitCursor wait;
-    bool complete = true;
-    {
-        LinkBusyGuard busy;
-        const ReadStep steps[] = {
-            {request::readProgramName, 25, accept::framed('A', 'B')},
-            {request::readElevatorId, 19, accept::any},
-            {request::readTelephone, 30, accept::any},
-            {request::readRunCounter, 17, accept::framed('A', 'A')},
-        };
-        for (const ReadStep& step : steps) {
-            step.build();
-            if (!exchangeUntil(Tries{2, 50, step.wanted}, step.accepted)) {
-                complete = false;
-                break;
-            }
-            showReply();
-        }
-        if (complete) {
-            // The clock: one try, and whatever came goes to the parser.
-            request::readClock();
-            transact(50, 30);
-            showReply();
-        }
-    }
+    const bool complete = identity::readIdentity(values_, [this] { showValues(); });
     wait.release();
     if (!complete)
         prompts::showMessage(kLinkFailed);
     return complete;
 }
 
-void GeneralPage::showReply()
+void GeneralPage::showValues()
 {
-    identity::applyReply(rxFrame.text(), values_);
     elevatorIdEdit_->setText(values_.elevatorId);
     telephoneEdit_->setText(values_.telephone);
     showDisplayOnly();
@@ -266,23 +234,14 @@ void GeneralPage::resetRunCounter()
 void GeneralPage::setClock()
 {
     clockTimer_.stop();
-    std::optional<identity::ClockFields> now;
-    {
-        LinkBusyGuard busy;
-        request::readClock();
-        transact(50, 30);
-        now = identity::clockFields(rxFrame.text());
-    }
+    const std::optional<identity::ClockFields> now = identity::readClockFields();
     QPointer<GeneralPage> self(this);
     if (now) {
         DateTimeDialog dialog;
         dialog.setValues(*now);
-        if (dialog.exec() == QDialog::Accepted && self) {
-            LinkBusyGuard busy;
-            request::setClock(identity::clockPayload(dialog.values()).constData());
-            // The reply is not looked at: the read that follows shows the clock.
-            transact(50, 30);
-        }
+        // The read that follows shows the clock the controller took.
+        if (dialog.exec() == QDialog::Accepted && self)
+            identity::sendClock(dialog.values());
     }
     if (self)
         activate();

@@ -36,7 +36,7 @@ public:
 
 private:
     bool readAll();
-    void showReply();
+    void showValues();
     void showDisplayOnly();
     void tick();
     void setElevatorId();

@@ -10,14 +10,14 @@
 int transact(int waitMs, int wanted)
 {
     sendRequest();
-    linkSleep(waitMs);
+    exchangeWait(waitMs);
     return serialChannel.readReply(rxFrame, wanted);
 }
 
 int transactAsItComes(int waitMs, int wanted, int timeoutMs)
 {
     sendRequest();
-    linkSleep(waitMs);
+    exchangeWait(waitMs);
     return serialChannel.readReplyAsItComes(rxFrame, wanted, timeoutMs);
 }
 
@@ -40,8 +40,8 @@ bool exchangeUntil(const Tries& shape, const ReplyCheck& accepted)
 {
     for (int i = 0; i < shape.tries; ++i) {
         if (i > 0)
-            linkSleep(shape.afterFailureMs);
-        linkSleep(shape.beforeMs);
+            exchangeWait(shape.afterFailureMs);
+        exchangeWait(shape.beforeMs);
         const int got = shape.replyTimeoutMs > 0 ? transactAsItComes(shape.waitMs, shape.wanted, shape.replyTimeoutMs)
                                                  : transact(shape.waitMs, shape.wanted);
         if (accepted(got))

@@ -22,6 +22,12 @@ void linkSleep(int ms)
     loop.exec(QEventLoop::ExcludeUserInputEvents);
 }
 
+void exchangeWait(int ms)
+{
+    if (serialChannel.isOpen())
+        linkSleep(ms);
+}
+
 LinkBusyGuard::LinkBusyGuard() : previous_(serialChannel.linkBusy)
 {
     serialChannel.linkBusy = 1;

@@ -3,14 +3,11 @@
 #include "BitMaskDialog.h"
 #include "CICDlg.h"
 #include "DisplayCodeDialog.h"
-#include "FrameBuffer.h"
-#include "LinkWait.h"
 #include "LockoutScheduleDialog.h"
 #include "ParamFile.h"
 #include "ParamReply.h"
 #include "Prompts.h"
 #include "ReportList.h"
-#include "Requests.h"
 #include "ValueEntryDialog.h"
 #include "WaitCursor.h"
 
@@ -22,14 +19,6 @@ namespace {
 
 constexpr int kValueColumn = 1;
 constexpr int kDescriptionColumn = 2;
-
-// The writes of an edit: done on 'F' '5' with 'F' at index 5.
-constexpr Tries kWriteTries{.tries = 2, .waitMs = 50, .wanted = 20, .afterFailureMs = 100};
-constexpr Tries kLockoutWriteTries{.tries = 2, .waitMs = 100, .wanted = 20, .afterFailureMs = 100};
-// The bit-mask dialog's read of the four value characters.
-constexpr Tries kBitMaskReadTries{.tries = 2, .waitMs = 100, .wanted = 20};
-constexpr int kResetWaitMs = 5000;
-constexpr int kResetReplyLength = 40;
 
 // Ends the host's watch for a tab choice on every path out of a read-all.
 class TabChoiceWatch
@@ -64,8 +53,8 @@ FieldCheck checkParameterValue(const QString& text)
 }
 
 ParamPage::ParamPage(PageHost& host, const ParamPageProfile& profile, QWidget* parent)
-    : Page(host, profile.pageIndex, parent), profile_(profile), layout_(profile.fixedLayout ? *profile.fixedLayout
-                                                                                           : kLayout173)
+    : Page(host, profile.pageIndex, parent), profile_(profile),
+      layout_(profile.controller.fixedLayout ? *profile.controller.fixedLayout : kLayout173)
 {
     setObjectName(profile.objectName);
     list_ = new ReportList(this);
@@ -117,58 +106,30 @@ void ParamPage::readAll()
 {
     if (list_->rowCount() > 0)
         return;
-    bool failed = false;
+    params::ReadAllResult result;
     {
-        LinkBusyGuard busy;
         WaitCursor wait;
-        linkSleep(profile_.settleMs);
-        const std::optional<ParamLayout> layout = readLayout();
-        if (!layout)
-            return;
-        layout_ = *layout;
-        reading_ = true;
         TabChoiceWatch watch(host(), profile_.endsOnTabChoice);
-        for (int i = 0; i < layout_.count && reading_; ++i) {
-            request::readParameter(i);
-            int got = 0;
-            const bool usable = exchangeUntil(profile_.readTries, [this, &got](int count) {
-                got = count;
-                return accept::framed('A', '5')(count) && rxFrame.length() >= profile_.shortestReply;
+        reading_ = true;
+        result = params::readAllParameters(
+            profile_.controller, [this](const params::ParamRow& row) { appendRow(row); },
+            [this] {
+                if (profile_.endsOnTabChoice && host().otherTabChosen())
+                    reading_ = false;
+                return reading_;
             });
-            if (!usable && profile_.skipUnusable && got > 0)
-                continue;
-            if (!usable) {
-                failed = true;
-                break;
-            }
-            appendRow(i);
-            if (profile_.endsOnTabChoice && host().otherTabChosen())
-                reading_ = false;
-        }
         reading_ = false;
     }
-    if (failed && !profile_.readFailure.isEmpty())
+    if (result.end != params::ReadAllEnd::NoProbeReply)
+        layout_ = result.layout;
+    if (result.end == params::ReadAllEnd::Failed && !profile_.readFailure.isEmpty())
         prompts::showMessage(profile_.readFailure);
 }
 
-// The fixed layout, or the probe's choice; nothing when the probe had no
-// answer.
-std::optional<ParamLayout> ParamPage::readLayout()
+void ParamPage::appendRow(const params::ParamRow& row)
 {
-    if (profile_.fixedLayout)
-        return *profile_.fixedLayout;
-    const std::optional<bool> extended = probeExtendedLayout();
-    if (!extended)
-        return std::nullopt;
-    return *extended ? kLayout173 : kLayout114;
-}
-
-void ParamPage::appendRow(int index)
-{
-    const ParamReading reading = decodeParamReply(rxFrame, layout_.oneByte(index));
-    const QString description = parameterDescription(layout_.table, index).value_or(QString());
-    list_->appendRow({paramNumberText(reading.number), QString::number(reading.value), description}, index);
-    list_->topLevelItem(list_->rowCount() - 1)->setToolTip(kDescriptionColumn, description);
+    list_->appendRow({paramNumberText(row.number), QString::number(row.value), row.description}, row.index);
+    list_->topLevelItem(list_->rowCount() - 1)->setToolTip(kDescriptionColumn, row.description);
 }
 
 // --- Edit ---------------------------------------------------------------------
@@ -215,45 +176,28 @@ bool ParamPage::editValue(int index, int row)
         prompts::showMessage(value.refusal);
         return false;
     }
-    request::writeParameter(index, unsigned(*value.value));
-    writeParameter(kWriteTries);
+    params::writeParameter(index, unsigned(*value.value));
     return true;
 }
 
+// The dialog starts from the four value characters as the controller holds
+// them; without them no dialog opens and nothing is written.
 bool ParamPage::editBitMask(int index, int row)
 {
-    int got = 0;
-    bool read = false;
-    {
-        LinkBusyGuard busy;
-        request::readParameter(index);
-        int tries = 0;
-        read = exchangeUntil(kBitMaskReadTries, [&got, &tries](int count) {
-            got = count;
-            if (accept::matching('A', '5')(count))
-                return true;
-            // A wrong reply is followed by a pause, no reply by the next try at once.
-            if (count > 0 && ++tries < kBitMaskReadTries.tries)
-                linkSleep(100);
-            return false;
-        });
-    }
-    if (!read && got == 0) {
+    const params::ValueChars read = params::readValueChars(index);
+    if (read.end == params::ValueChars::End::NoReply) {
         prompts::showMessage(QStringLiteral("通讯失败，请再点击一次!"));
         return false;
     }
-    if (!read)
+    if (read.end == params::ValueChars::End::WrongReply)
         return true;
 
     BitMaskDialog dialog(window());
-    for (int k = 0; k < 4; ++k)
-        dialog.valueChars[k] = rxFrame.at(7 + k);
-    dialog.valueChars[4] = '\0';
+    std::copy(std::begin(read.chars), std::end(read.chars), dialog.valueChars);
     dialog.prompt = list_->cell(row, kDescriptionColumn);
     if (dialog.exec() != QDialog::Accepted)
         return false;
-    request::writeParameterChars(index, dialog.valueChars);
-    writeParameter(kWriteTries);
+    params::writeParameterChars(index, dialog.valueChars);
     return true;
 }
 
@@ -264,8 +208,7 @@ bool ParamPage::editDisplayCode(int index, int row)
     dialog.prompt = list_->cell(row, kDescriptionColumn);
     if (dialog.exec() != QDialog::Accepted)
         return false;
-    request::writeParameter(index, unsigned(dialog.code) & 0xFFFFu);
-    writeParameter(kWriteTries);
+    params::writeParameter(index, unsigned(dialog.code) & 0xFFFFu);
     return true;
 }
 
@@ -275,30 +218,19 @@ bool ParamPage::editLockout(int index, int row)
 {
     const QString shown = list_->cell(row, kValueColumn);
     LockoutScheduleDialog dialog(shown.startsWith(QLatin1Char('0')) ? 0 : 1, window());
-    if (dialog.exec() == QDialog::Accepted) {
-        request::writeParameter(index, unsigned(dialog.lockoutEnabled));
-        writeParameter(kLockoutWriteTries);
-    }
+    if (dialog.exec() == QDialog::Accepted)
+        params::writeParameter(index, unsigned(dialog.lockoutEnabled), params::kSwitchWriteTries);
     return true;
 }
 
-// The request is in txFrame. An unconfirmed write is not reported: the
-// re-read shows what the controller holds.
-void ParamPage::writeParameter(const Tries& tries)
-{
-    LinkBusyGuard busy;
-    exchangeUntil(tries, accept::flagged('F', '5', 5));
-}
-
+// An unconfirmed write is not reported: the read-back shows what the
+// controller holds.
 void ParamPage::rereadParameter(int index)
 {
-    LinkBusyGuard busy;
-    request::readParameter(index);
-    if (!exchangeUntil(profile_.rereadTries, accept::framed('A', '5')))
-        return;
-    const int row = list_->rowWithData(index);
+    const std::optional<unsigned> value = params::readParameterBack(profile_.controller, layout_, index);
+    const int row = value ? list_->rowWithData(index) : -1;
     if (row >= 0)
-        list_->setCell(row, kValueColumn, QString::number(decodeParamReply(rxFrame, layout_.oneByte(index)).value));
+        list_->setCell(row, kValueColumn, QString::number(*value));
 }
 
 // --- Buttons ----------------------------------------------------------------
@@ -311,15 +243,12 @@ void ParamPage::refresh()
 
 void ParamPage::resetParameters()
 {
-    bool failed = false;
+    bool done = false;
     {
-        LinkBusyGuard busy;
         WaitCursor wait;
-        request::resetParameters();
-        const int got = transact(kResetWaitMs, kResetReplyLength);
-        failed = got == 0 || (replyIs('F', 'R') && rxFrame.at(6) != 'F');
+        done = params::resetParameters();
     }
-    if (failed)
+    if (!done)
         prompts::showMessage(QStringLiteral("复位F参数失败"));
     refresh();
 }
@@ -360,15 +289,7 @@ void ParamPage::importFile()
     std::optional<int> refused;
     {
         WaitCursor wait;
-        LinkBusyGuard busy;
-        for (const ParamRecord& record : file.records) {
-            request::writeParameter(record.index, record.value);
-            const int got = transact(50, 20);
-            if (got == 0 || (replyIs('F', '5') && rxFrame.at(profile_.importFlagIndex) != 'F')) {
-                refused = record.index;
-                break;
-            }
-        }
+        refused = params::writeRecords(profile_.controller, file.records);
     }
     if (refused)
         prompts::showMessage(QStringLiteral("写F%1参数失败").arg(*refused));

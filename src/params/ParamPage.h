@@ -1,8 +1,8 @@
 #pragma once
 
-#include "Exchange.h"
 #include "FieldValidation.h"
 #include "Page.h"
+#include "ParamChains.h"
 #include "ParamLayout.h"
 
 #include <QString>
@@ -21,27 +21,18 @@ struct ParamPageProfile
     int descriptionColumnWidth;
     bool cardButton;  // "IC卡授权"
 
-    // Read-all. Without a fixed layout the layout probe chooses one.
-    const ParamLayout* fixedLayout;
-    int settleMs;      // before the first read
-    Tries readTries;
-    int shortestReply; // a reply with fewer characters is unusable
-    // An unusable reply (something read, refused) leaves the parameter out
-    // and reading goes on; otherwise any failure ends the read-all.
-    bool skipUnusable;
+    // How the controller's parameters are read and written.
+    const params::ParamController& controller;
     QString readFailure;  // shown when a failure ends the read-all; empty: nothing
     // A click on another tab ends the read-all after the current parameter.
     bool endsOnTabChoice;
 
-    // Edit: the editors by index (any other: the value entry dialog) and the
-    // tries of the re-read that follows.
+    // Edit: the editors by index (any other: the value entry dialog).
     std::span<const EditorRange> editors;
-    Tries rereadTries;
 
     // Parameter set files.
     QString fileName;
     QString fileFilter;
-    int importFlagIndex;  // where an import reply says 'F' (written)
 };
 
 // A list of every parameter of a controller with value and description,
@@ -74,13 +65,11 @@ public:
 
 private:
     void readAll();
-    std::optional<ParamLayout> readLayout();
-    void appendRow(int index);
+    void appendRow(const params::ParamRow& row);
     bool editValue(int index, int row);
     bool editBitMask(int index, int row);
     bool editDisplayCode(int index, int row);
     bool editLockout(int index, int row);
-    void writeParameter(const Tries& tries);
     void rereadParameter(int index);
     void openCardDialog();
 

@@ -1,11 +1,11 @@
 #include "FaultPage.h"
 
 #include "Exchange.h"
+#include "FaultChains.h"
 #include "FaultDescriptions.h"
 #include "FrameBuffer.h"
 #include "LinkWait.h"
 #include "Prompts.h"
-#include "RecordReplies.h"
 #include "ReportList.h"
 #include "Requests.h"
 #include "WaitCursor.h"
@@ -15,10 +15,6 @@
 
 namespace {
 
-constexpr int kLongRecords = 20;
-constexpr int kShortRecords = 16;
-
-const Tries kRecordRead{.tries = 2, .waitMs = 50, .wanted = 80};
 const Tries kResetCommand{.tries = 1, .waitMs = 50, .wanted = 20};
 
 } // namespace
@@ -55,40 +51,20 @@ FaultPage::FaultPage(PageHost& host, QWidget* parent) : Page(host, kIndex, paren
 
 void FaultPage::activate()
 {
-    bool complete = false;
-    {
-        LinkBusyGuard busy;
-        // The reply to record 0 in the long form tells the layout. Without
-        // any reply the list stays as it was, and so does the layout its
-        // rows were read in (their descriptions come from its table).
-        const std::optional<bool> extended = probeExtendedLayout();
-        if (!extended)
-            return;
-        extendedLayout_ = *extended;
-        list_->clearRows();
-        WaitCursor wait;
-        complete = readRecords();
-    }
-    if (!complete)
+    // Without any reply to the layout probe the list stays as it was, and
+    // so does the layout its rows were read in (their descriptions come
+    // from its table).
+    std::optional<WaitCursor> wait;
+    const records::FaultRead read = records::readFaultRecords(
+        [this, &wait](bool extended) {
+            extendedLayout_ = extended;
+            list_->clearRows();
+            wait.emplace();
+        },
+        [this](int position, const records::FaultRecordRow& row) { list_->insertRow(position, row.texts, row.code); });
+    wait.reset();
+    if (read.answered && !read.complete)
         prompts::showMessage(QStringLiteral("通讯失败，请刷新!"));
-}
-
-// Records 0 to 19 (long) or 0 to 15 (short), each a row unless its slot is
-// empty; false when a record went unanswered twice (earlier rows stay).
-bool FaultPage::readRecords()
-{
-    const int count = extendedLayout_ ? kLongRecords : kShortRecords;
-    for (int i = 0; i < count; ++i) {
-        if (extendedLayout_)
-            request::readFaultRecord(i);
-        else
-            request::readShortFaultRecord(i);
-        if (!exchangeUntil(kRecordRead, accept::matching('A', '1')))
-            return false;
-        if (const auto row = records::parseFaultRecord(rxFrame.text(), extendedLayout_))
-            list_->insertRow(i, row->texts, row->code);
-    }
-    return true;
 }
 
 // The description of the selected row's code from the table of the layout

@@ -28,7 +28,6 @@ public:
     QPushButton* refreshButton() const { return refreshButton_; }
 
 private:
-    bool readRecords();
     void showDescription();
     void resetRecords();
     void refresh();

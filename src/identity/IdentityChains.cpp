@@ -1,0 +1,68 @@
+#include "IdentityChains.h"
+
+#include "Exchange.h"
+#include "FrameBuffer.h"
+#include "LinkWait.h"
+#include "Requests.h"
+
+namespace identity {
+
+namespace {
+
+// One value of the read chain: its request, the characters read and the
+// check of the reply; two tries each.
+struct ReadStep
+{
+    void (*build)();
+    int wanted;
+    ReplyCheck accepted;
+};
+
+void takeReply(IdentityValues& values, const std::function<void()>& onReply)
+{
+    applyReply(rxFrame.text(), values);
+    if (onReply)
+        onReply();
+}
+
+} // namespace
+
+bool readIdentity(IdentityValues& values, const std::function<void()>& onReply)
+{
+    LinkBusyGuard busy;
+    const ReadStep steps[] = {
+        {request::readProgramName, 25, accept::framed('A', 'B')},
+        {request::readElevatorId, 19, accept::any},
+        {request::readTelephone, 30, accept::any},
+        {request::readRunCounter, 17, accept::framed('A', 'A')},
+    };
+    for (const ReadStep& step : steps) {
+        step.build();
+        if (!exchangeUntil(Tries{2, 50, step.wanted}, step.accepted))
+            return false;
+        takeReply(values, onReply);
+    }
+    // The clock: one try, and whatever came goes to the parser.
+    request::readClock();
+    transact(50, 30);
+    takeReply(values, onReply);
+    return true;
+}
+
+std::optional<ClockFields> readClockFields()
+{
+    LinkBusyGuard busy;
+    request::readClock();
+    transact(50, 30);
+    return clockFields(rxFrame.text());
+}
+
+void sendClock(const ClockFields& fields)
+{
+    LinkBusyGuard busy;
+    request::setClock(clockPayload(fields).constData());
+    // The reply is not looked at: a read of the clock shows what it holds.
+    transact(50, 30);
+}
+
+} // namespace identity

@@ -1,0 +1,174 @@
+#include "ParamChains.h"
+
+#include "FrameBuffer.h"
+#include "LinkWait.h"
+#include "ParamReply.h"
+#include "Requests.h"
+
+namespace params {
+
+namespace {
+
+constexpr int kResetWaitMs = 5000;
+constexpr int kResetReplyLength = 40;
+constexpr int kValueCharsIndex = 7;
+constexpr Tries kValueCharsTries{.tries = 2, .waitMs = 100, .wanted = 20};
+constexpr int kWrongReplyPauseMs = 100;
+
+} // namespace
+
+const ParamController kElevatorController{
+    .fixedLayout = nullptr,
+    .settleMs = 0,
+    .readTries = {.tries = 2, .waitMs = 50, .wanted = 20},
+    .shortestReply = 0,
+    .skipUnusable = false,
+    .rereadTries = {.tries = 2, .waitMs = 50, .wanted = 20},
+    .importFlagIndex = 5,
+};
+
+const ParamController kDoorController{
+    .fixedLayout = &kDoorLayout,
+    .settleMs = 100,
+    .readTries = {.tries = 1, .waitMs = 50, .wanted = 20},
+    .shortestReply = 12,
+    .skipUnusable = true,
+    .rereadTries = {.tries = 2, .waitMs = 50, .wanted = 20, .beforeMs = 50},
+    .importFlagIndex = 7,
+};
+
+std::optional<ParamLayout> readLayout(const ParamController& controller)
+{
+    if (controller.fixedLayout)
+        return *controller.fixedLayout;
+    LinkBusyGuard busy;
+    const std::optional<bool> extended = probeExtendedLayout();
+    if (!extended)
+        return std::nullopt;
+    return *extended ? kLayout173 : kLayout114;
+}
+
+ReadAllResult readAllParameters(const ParamController& controller, const std::function<void(const ParamRow&)>& onRow,
+                                const std::function<bool()>& keepGoing, const ReadPace& pace)
+{
+    ReadAllResult result;
+    LinkBusyGuard busy;
+    exchangeWait(controller.settleMs);
+    const std::optional<ParamLayout> layout = readLayout(controller);
+    if (!layout) {
+        result.end = ReadAllEnd::NoProbeReply;
+        return result;
+    }
+    result.layout = *layout;
+
+    Tries tries = controller.readTries;
+    if (pace.fast) {
+        tries.waitMs = 0;
+        tries.replyTimeoutMs = pace.replyTimeoutMs;
+    }
+    for (int i = 0; i < layout->count; ++i) {
+        if (pace.fast && i > 0)
+            exchangeWait(pace.gapMs);
+        request::readParameter(i);
+        int got = 0;
+        const bool usable = exchangeUntil(tries, [&controller, &got](int count) {
+            got = count;
+            return accept::framed('A', '5')(count) && rxFrame.length() >= controller.shortestReply;
+        });
+        if (usable) {
+            const ParamReading reading = decodeParamReply(rxFrame, layout->oneByte(i));
+            onRow({i, reading.number, reading.value, parameterDescription(layout->table, i).value_or(QString())});
+        } else if (!controller.skipUnusable || got == 0) {
+            result.end = ReadAllEnd::Failed;
+            result.failedIndex = i;
+            return result;
+        }
+        if (keepGoing && !keepGoing()) {
+            result.end = i + 1 < layout->count ? ReadAllEnd::Stopped : ReadAllEnd::Complete;
+            return result;
+        }
+    }
+    return result;
+}
+
+bool writeParameter(int index, unsigned value, const Tries& tries)
+{
+    LinkBusyGuard busy;
+    request::writeParameter(index, value);
+    return exchangeUntil(tries, accept::flagged('F', '5', 5));
+}
+
+bool writeParameterChars(int index, const char* four)
+{
+    LinkBusyGuard busy;
+    request::writeParameterChars(index, four);
+    return exchangeUntil(kEditWriteTries, accept::flagged('F', '5', 5));
+}
+
+std::optional<std::array<char, 5>> valueCharsOfReply()
+{
+    if (!replyIs('A', '5') || rxFrame.length() < kValueCharsIndex + 4)
+        return std::nullopt;
+    std::array<char, 5> chars{};
+    for (int k = 0; k < 4; ++k)
+        chars[size_t(k)] = rxFrame.at(kValueCharsIndex + k);
+    return chars;
+}
+
+ValueChars readValueChars(int index)
+{
+    ValueChars result;
+    LinkBusyGuard busy;
+    request::readParameter(index);
+    int attempt = 0;
+    exchangeUntil(kValueCharsTries, [&result, &attempt](int count) {
+        ++attempt;
+        const std::optional<std::array<char, 5>> chars = count > 0 ? valueCharsOfReply() : std::nullopt;
+        if (chars) {
+            result.end = ValueChars::End::Read;
+            std::copy(chars->begin(), chars->end(), result.chars);
+            return true;
+        }
+        result.end = count > 0 ? ValueChars::End::WrongReply : ValueChars::End::NoReply;
+        // A wrong reply is followed by a pause, no reply by the next try at once.
+        if (count > 0 && attempt < kValueCharsTries.tries)
+            exchangeWait(kWrongReplyPauseMs);
+        return false;
+    });
+    return result;
+}
+
+std::optional<unsigned> readParameterBack(const ParamController& controller, const ParamLayout& layout, int index)
+{
+    LinkBusyGuard busy;
+    request::readParameter(index);
+    if (!exchangeUntil(controller.rereadTries, accept::framed('A', '5')))
+        return std::nullopt;
+    return decodeParamReply(rxFrame, layout.oneByte(index)).value;
+}
+
+std::optional<int> writeRecords(const ParamController& controller, const QList<ParamRecord>& records,
+                                const std::function<void(int written)>& progress)
+{
+    LinkBusyGuard busy;
+    int written = 0;
+    for (const ParamRecord& record : records) {
+        request::writeParameter(record.index, record.value);
+        const int got = transact(50, 20);
+        if (got == 0 || (replyIs('F', '5') && rxFrame.at(controller.importFlagIndex) != 'F'))
+            return record.index;
+        if (progress)
+            progress(++written);
+    }
+    return std::nullopt;
+}
+
+bool resetParameters()
+{
+    LinkBusyGuard busy;
+    request::resetParameters();
+    const int got = transact(kResetWaitMs, kResetReplyLength);
+    return got > 0 && !(replyIs('F', 'R') && rxFrame.at(6) != 'F');
+}
+
+} // namespace params
