@@ -1,5 +1,7 @@
 #include "CommandLine.h"
 
+#include "VardoVersion.h"
+
 #include <algorithm>
 #include <iterator>
 
@@ -71,7 +73,13 @@ QString helpText()
         "\n"
         "Other:\n"
         "  --no-console            do not read commands from standard input\n"
-        "  --help                  show this text\n");
+        "  --help                  show this text\n"
+        "  --version               show the version\n");
+}
+
+QString versionText()
+{
+    return QStringLiteral("vardo-sim " VARDO_VERSION "\n");
 }
 
 CommandLine parseCommandLine(const QStringList& arguments)
@@ -108,6 +116,8 @@ CommandLine parseCommandLine(const QStringList& arguments)
         };
         if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
             cl.help = true;
+        } else if (a == QLatin1String("--version")) {
+            cl.version = true;
         } else if (a == QLatin1String("--com")) {
             cl.com = number(1, 255);
         } else if (a == QLatin1String("--model")) {
@@ -198,7 +208,7 @@ CommandLine parseCommandLine(const QStringList& arguments)
             cl.error = QStringLiteral("unknown option %1 (see --help)").arg(a);
         }
     }
-    if (cl.error.isEmpty() && !cl.help && cl.com == 0)
+    if (cl.error.isEmpty() && !cl.help && !cl.version && cl.com == 0)
         cl.error = QStringLiteral("--com N is required (see --help)");
     return cl;
 }

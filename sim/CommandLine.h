@@ -11,6 +11,7 @@ struct CommandLine
     SimOptions options;
     int com = 0;            // n of COMn; 0 when not given
     bool help = false;
+    bool version = false;
     bool console = true;    // read commands from standard input
     QString error;          // set when the arguments are not understood
 };
@@ -20,3 +21,6 @@ CommandLine parseCommandLine(const QStringList& arguments);
 
 // The text of --help.
 QString helpText();
+
+// The text of --version: the program's name and the project's version.
+QString versionText();

@@ -79,6 +79,10 @@ int main(int argc, char* argv[])
         std::cout << helpText().toStdString();
         return 0;
     }
+    if (cl.version) {
+        std::cout << versionText().toStdString();
+        return 0;
+    }
     if (!cl.error.isEmpty()) {
         std::cerr << "vardo-sim: " << cl.error.toStdString() << '\n';
         return 2;
