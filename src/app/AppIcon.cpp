@@ -4,13 +4,11 @@
 #include <QPainterPath>
 #include <QPixmap>
 
-namespace {
-
-QPixmap drawIcon(int size)
+QImage appIconImage(int size)
 {
-    QPixmap pixmap(size, size);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     p.scale(size / 32.0, size / 32.0);
 
@@ -43,15 +41,14 @@ QPixmap drawIcon(int size)
     down.closeSubpath();
     p.setBrush(QColor(240, 170, 60));
     p.drawPath(down);
-    return pixmap;
+    p.end();
+    return image;
 }
-
-} // namespace
 
 QIcon appIcon()
 {
     QIcon icon;
     for (int size : {16, 24, 32, 48, 64})
-        icon.addPixmap(drawIcon(size));
+        icon.addPixmap(QPixmap::fromImage(appIconImage(size)));
     return icon;
 }
