@@ -3,8 +3,10 @@
 #include "ControllerLink.h"
 #include "FaultChains.h"
 #include "FaultDescriptions.h"
+#include "HexCodec.h"
 #include "Output.h"
 #include "Progress.h"
+#include "SerialChannel.h"
 
 namespace cli {
 
@@ -26,6 +28,13 @@ int runFaults(const CliOptions& options)
                     QStringLiteral("description")});
     Progress progress(QStringLiteral("reading fault records"), kLongRecords);
     FaultLayout layout = FaultLayout::Long;
+    // Empty slots are read too but yield no row: the progress follows the
+    // record each request asks for ('A' '1' with HH, or one hex digit in
+    // the short records).
+    serialChannel.setTrafficObserver([&](bool sent, const char* bytes, int count) {
+        if (sent && count > 7 && bytes[3] == 'A' && bytes[4] == '1')
+            progress.show(int(layout == FaultLayout::Long ? decodeHex2(bytes + 5) : decodeHex1(bytes + 5)));
+    });
     const records::FaultRead read = records::readFaultRecords(
         [&](bool extended) {
             layout = extended ? FaultLayout::Long : FaultLayout::Short;
@@ -41,6 +50,7 @@ int runFaults(const CliOptions& options)
             rows.add(fields);
             progress.show(position + 1);
         });
+    serialChannel.setTrafficObserver({});
     progress.finish();
     if (!read.answered) {
         printError(link.noReply());
