@@ -56,7 +56,8 @@ bool writeOutputs(const CliOptions& options, const ParamLayout& layout, const QL
             out.add({paramNumberText(row.number), QString::number(row.value), description});
     }
     if (!writeResult(csv ? options.csvPath : QStringLiteral("-"), out.bytes())) {
-        printError(fileProblemLine(csv ? options.csvPath : QStringLiteral("-"), ParamFileProblem::CannotWrite));
+        printError(csv ? fileProblemLine(options.csvPath, ParamFileProblem::CannotWrite)
+                       : QStringLiteral("cannot write to the standard output"));
         return false;
     }
     return true;
