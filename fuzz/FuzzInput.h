@@ -6,6 +6,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <string>
+
+#include "FrameBuffer.h"
 
 // Helpers shared by the fuzz targets.
 namespace fuzz {
@@ -30,6 +33,17 @@ private:
     std::size_t size_;
     std::unique_ptr<char[]> text_;
 };
+
+// Puts text into frame with `earlier` behind its NUL, as an earlier, longer
+// frame leaves it: whatever lies there must not change a decision.
+// A NUL for `earlier` gives a clean buffer.
+inline void assignAfter(FrameBuffer& frame, char earlier, const char* text)
+{
+    frame.clear();
+    const std::string poison(std::size_t(FrameBuffer::kSize - 1), earlier);
+    frame.assign(poison.c_str());
+    frame.assign(text);
+}
 
 // A property every input must keep; a broken one ends the run as a finding.
 inline void check(bool holds, const char* what)

@@ -13,8 +13,7 @@ namespace {
 
 ParamReading decodeAfter(char earlier, const char* text, bool oneByte)
 {
-    std::memset(rxFrame.data(), earlier, FrameBuffer::kSize);
-    rxFrame.assign(text);
+    fuzz::assignAfter(rxFrame, earlier, text);
     return decodeParamReply(rxFrame, oneByte);
 }
 

@@ -129,6 +129,13 @@ int main(int argc, char** argv)
         writeSeed("param_reply", "door", sim::answerDoor(door, *r, 'E').reply);
     }
 
+    writeSeed("reply_checks", "parameter", parameter);
+    writeSeed("reply_checks", "write-confirmed", answer(modern, requestOf([] { request::writeParameter(14, 3); })));
+    writeSeed("reply_checks", "write-refused", answer(modern, requestOf([] { request::writeParameter(11, 99); })));
+    writeSeed("reply_checks", "fault-report", sim::buildFaultReport(0x2A, 'E'));
+    writeSeed("reply_checks", "cut-short", parameter.left(8));
+    writeSeed("reply_checks", "nul-inside", parameter.left(4) + '\0' + parameter.mid(5));
+
     modern.setLockoutPeriod(2, {7, 30, 18, 5});
     writeSeed("lockout_reply", "floor-count", parameter);
     writeSeed("lockout_reply", "period", answer(modern, requestOf([] { request::readLockoutPeriod(2); })));

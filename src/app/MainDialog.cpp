@@ -2,16 +2,16 @@
 
 #include "AppIcon.h"
 #include "DialogUnits.h"
-#include "Exchange.h"
 #include "FrameBuffer.h"
+#include "FrameRouter.h"
 #include "LinkEvents.h"
 #include "LinkSettings.h"
 #include "PageFactory.h"
 #include "PageTabCtrl.h"
 #include "Prompts.h"
-#include "Requests.h"
 #include "SerialChannel.h"
 #include "SerialSettingsDialog.h"
+#include "TrafficWindow.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -38,6 +38,7 @@ MainDialog::MainDialog() : QDialog(nullptr), pageHost_(new PageTabCtrl(this))
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setWindowIcon(appIcon());
+    TrafficWindow::installShortcut(this);
 
     // Sized from the dialog units of the dialog font; wider where the font
     // needs it, so that all seven captions stand in one row.
@@ -110,29 +111,8 @@ bool MainDialog::event(QEvent* event)
 
 void MainDialog::takeByte(unsigned char byte)
 {
-    if (!assembler_.take(byte))
-        return;
-    rxFrame.assign(assembler_.frameText());
-    if (rxFrame.command() == 'E') {
-        reportFault();
-        return;
-    }
-    if (Page* page = pageHost_->shownPage()) {
-        FrameArrivedEvent arrived;
-        QCoreApplication::sendEvent(page, &arrived);
-    }
-}
-
-// The controller's fault report carries the fault code at indices 5 and 6;
-// a report too short for them shows what it has.
-void MainDialog::reportFault()
-{
-    QString code;
-    for (int i = 5; i <= 6 && rxFrame.at(i) != '\0' && rxFrame.at(i) != ETX; ++i)
-        code += QLatin1Char(rxFrame.at(i));
-    prompts::showMessage(QStringLiteral("故障码: ") + code);
-    request::acknowledgeFault();
-    sendRequest();
+    if (assembler_.take(byte))
+        routeFrame(assembler_.frameText(), pageHost_->shownPage());
 }
 
 void MainDialog::closeEvent(QCloseEvent* event)

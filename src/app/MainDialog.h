@@ -35,7 +35,6 @@ protected:
 
 private:
     void takeByte(unsigned char byte);
-    void reportFault();
     void exchangeEnded();
     void runSettingsDialog();
 

@@ -23,17 +23,6 @@ bool replyIs(char command, char subCommand);
 // rxFrame carries command and sub-command and 'F' at flagIndex.
 bool replyAccepted(char command, char subCommand, int flagIndex);
 
-// Runs attempt up to `tries` times until it returns true.
-template <class Attempt>
-bool retry(int tries, Attempt attempt)
-{
-    for (int i = 0; i < tries; ++i) {
-        if (attempt())
-            return true;
-    }
-    return false;
-}
-
 // The shape of an exchange that is tried again until its reply is
 // accepted: each try waits beforeMs, writes txFrame, waits waitMs and reads
 // up to `wanted` characters; a try whose reply is refused is followed by

@@ -118,6 +118,11 @@ void FrameBuffer::assign(const char* text)
     buffer_[i] = '\0';
 }
 
+void FrameBuffer::clear()
+{
+    std::memset(buffer_, 0, sizeof buffer_);
+}
+
 bool FrameBuffer::checkReply() const
 {
     const int len = length();

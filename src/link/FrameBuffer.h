@@ -31,22 +31,30 @@ public:
     void buildWordFlag(std::uint8_t addr, char c3, char c4, unsigned w, char f);
 
     const char* text() const { return buffer_; }
-    char* data() { return buffer_; }
     int length() const;
-    char command() const { return buffer_[3]; }
-    char subCommand() const { return buffer_[4]; }
-    char at(int index) const { return index >= 0 && index < kSize ? buffer_[index] : '\0'; }
-    // Pointer to index, for the decoders; null outside the buffer.
-    const char* field(int index) const { return index >= 0 && index < kSize ? buffer_ + index : nullptr; }
+    // Every look at a character goes by the text's length: a character the
+    // frame does not have reads as NUL, which matches no character a check
+    // looks for, whatever an earlier, longer frame left behind the NUL.
+    char at(int index) const { return index >= 0 && index < length() ? buffer_[index] : '\0'; }
+    char command() const { return at(3); }
+    char subCommand() const { return at(4); }
+    // Pointer to index, for the decoders; null where the text has ended.
+    const char* field(int index) const { return index >= 0 && index < length() ? buffer_ + index : nullptr; }
 
     // Copies a NUL-terminated text to the start, never past the buffer's end.
     void assign(const char* text);
+    // Zeros the whole buffer.
+    void clear();
 
     // True when some ETX in the content is preceded by the correct
     // uppercase checksum of the characters from index 1 to before it.
     bool checkReply() const;
 
 private:
+    // The serial channel reads replies straight into the buffer.
+    friend class SerialChannel;
+    char* data() { return buffer_; }
+
     int begin(std::uint8_t addr, char c3, char c4);
     int putHex2(int pos, unsigned value);
     void finish(int pos, char trailer);

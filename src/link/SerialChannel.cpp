@@ -21,6 +21,7 @@ SerialChannel serialChannel;
 SerialChannel::~SerialChannel()
 {
     close();
+    retiredPorts_.clear();
 }
 
 bool SerialChannel::open(QObject* owner, int portNumber, int baud, char parity, int dataBits,
@@ -71,9 +72,15 @@ bool SerialChannel::openDevice(QObject* owner, const QString& devicePath, int po
     port_->clear(QSerialPort::AllDirections);
 
     QSerialPort* const opened = port_.get();
-    QObject::connect(opened, &QSerialPort::readyRead, opened, [this] { drainInput(); });
+    QObject::connect(opened, &QSerialPort::readyRead, opened, [this] {
+        const PortInUse use(*this);
+        drainInput();
+    });
     QObject::connect(opened, &QSerialPort::errorOccurred, opened,
-                     [this, opened](QSerialPort::SerialPortError error) { portFailed(opened, error); });
+                     [this, opened](QSerialPort::SerialPortError error) {
+                         const PortInUse use(*this);
+                         portFailed(opened, error);
+                     });
     return true;
 }
 
@@ -96,37 +103,74 @@ bool SerialChannel::isOpen() const
     return port_ && port_->isOpen();
 }
 
-void SerialChannel::dropPort(bool insidePortCall)
+// The one rule of the port's lifetime: a port is destroyed only once no
+// call, signal or delivery of it is on the stack. A handler of its signals
+// may run nested event loops (a fault box, the waits of an exchange) in
+// which the port is dropped; Qt's own code still runs on it afterwards.
+SerialChannel::PortInUse::PortInUse(SerialChannel& channel) : channel_(channel)
+{
+    ++channel_.portUse_;
+}
+
+SerialChannel::PortInUse::~PortInUse()
+{
+    if (--channel_.portUse_ == 0 && !channel_.retiredPorts_.empty())
+        channel_.scheduleRetiredRelease();
+}
+
+// From the event loop, once the stack has unwound past every port call.
+void SerialChannel::scheduleRetiredRelease()
+{
+    if (QCoreApplication* app = QCoreApplication::instance())
+        QMetaObject::invokeMethod(app, [this] { releaseRetiredPorts(); }, Qt::QueuedConnection);
+}
+
+void SerialChannel::releaseRetiredPorts()
+{
+    if (portUse_ == 0)
+        retiredPorts_.clear();
+}
+
+void SerialChannel::dropPort()
 {
     if (!port_)
         return;
     port_->disconnect();
     port_->close();
-    // A close from inside a delivery or a signal of the port must not
-    // delete the port under it.
-    if (insidePortCall || draining_)
-        port_.release()->deleteLater();
-    else
-        port_.reset();
+    if (portUse_ > 0) {
+        retiredPorts_.push_back(std::move(port_));
+        return;
+    }
+    port_.reset();
+    // Ports dropped inside earlier calls may wait for an event loop that
+    // does not come before the channel is used again.
+    releaseRetiredPorts();
 }
 
 void SerialChannel::close()
 {
-    dropPort(false);
+    dropPort();
 }
 
 bool SerialChannel::write(const char* text, int count)
 {
     if (!isOpen() || count < 0)
         return false;
+    const PortInUse use(*this);
     // Any step below may find the device gone, which drops the port.
     QSerialPort* const port = port_.get();
     const auto held = [&] { return port_.get() == port; };
     writing_ = true;
     // Unread input, also late or unsolicited bytes, is discarded before
     // every request. Output is never discarded: a request written just
-    // before must still reach the controller.
-    port->clear(QSerialPort::Input);
+    // before must still reach the controller. A watcher of the line still
+    // sees what is discarded.
+    if (trafficObserver_ && port->bytesAvailable() > 0) {
+        const QByteArray unread = port->readAll();
+        trafficObserver_(false, unread.constData(), int(unread.size()));
+    }
+    if (held())
+        port->clear(QSerialPort::Input);
     qint64 written = 0;
     if (held()) {
         written = port->write(text, count);
@@ -151,6 +195,7 @@ int SerialChannel::readReply(char* buffer, int wanted)
     // A closed channel has no reply to wait for.
     if (!isOpen())
         return 0;
+    const PortInUse use(*this);
     readingReply_ = true;
     for (int poll = 0; poll < kPolls; ++poll) {
         linkSleep(kPollMs);
@@ -180,19 +225,22 @@ int SerialChannel::readReply(char* buffer, int wanted)
     return stored;
 }
 
+// The buffer holds only what came for this reply.
 int SerialChannel::readReply(FrameBuffer& frame, int wanted)
 {
+    frame.clear();
     return readReply(frame.data(), wanted);
 }
 
 int SerialChannel::readReplyAsItComes(FrameBuffer& frame, int wanted, int timeoutMs)
 {
+    frame.clear();
     char* const buffer = frame.data();
     int stored = 0;
-    buffer[0] = '\0';
     if (wanted <= 0 || !isOpen())
         return 0;
     wanted = std::min(wanted, FrameBuffer::kSize - 1);
+    const PortInUse use(*this);
     readingReply_ = true;
     QElapsedTimer clock;
     clock.start();
@@ -324,7 +372,7 @@ void SerialChannel::deviceLost(const char* step, const QString& systemText)
     if (!port_)
         return;
     lossReports_ << errorText(step, systemText);
-    dropPort(true);
+    dropPort();
     if (QCoreApplication* app = QCoreApplication::instance())
         QMetaObject::invokeMethod(app, [this] { showLossReports(); }, Qt::QueuedConnection);
 }

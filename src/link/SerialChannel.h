@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 class QObject;
 
@@ -64,9 +65,8 @@ public:
 
     // Polls up to 20 times at 80 ms for a reply, reading at most `wanted`
     // characters a poll; ends at an ETX or at a poll that brought `wanted`.
-    // Never stores more than the buffer minus its NUL. Returns the count;
-    // 0 at once on a closed channel.
-    int readReply(char* buffer, int wanted);
+    // The frame is cleared first and holds only what came, NUL-terminated.
+    // Returns the count; 0 at once on a closed channel.
     int readReply(FrameBuffer& frame, int wanted);
     // Reads a reply as it comes: ends as soon as an ETX has arrived, when
     // `wanted` characters have come, or after timeoutMs. Returns the count;
@@ -95,6 +95,7 @@ public:
     int linkBusy = 0;
 
 private:
+    int readReply(char* buffer, int wanted);
     void drainInput();
     void waitForInput(int ms);
     void reportError(const char* step, const QString& systemText);
@@ -103,9 +104,27 @@ private:
     void portFailed(QSerialPort* port, int error);
     void deviceLost(const char* step, const QString& systemText);
     void showLossReports();
-    void dropPort(bool insidePortCall);
+    void dropPort();
+    void scheduleRetiredRelease();
+    void releaseRetiredPorts();
+
+    // Marks a call, signal or delivery of the port on the stack.
+    class PortInUse
+    {
+    public:
+        explicit PortInUse(SerialChannel& channel);
+        ~PortInUse();
+        PortInUse(const PortInUse&) = delete;
+        PortInUse& operator=(const PortInUse&) = delete;
+
+    private:
+        SerialChannel& channel_;
+    };
 
     std::unique_ptr<QSerialPort> port_;
+    // Ports dropped while in use, closed, kept until nothing uses them.
+    std::vector<std::unique_ptr<QSerialPort>> retiredPorts_;
+    int portUse_ = 0;
     QPointer<QObject> owner_;
     int portNumber_ = 0;
     unsigned eventMask_ = 0;

@@ -1,6 +1,7 @@
 #include "PageTestHost.h"
 
 #include "FrameBuffer.h"
+#include "FrameRouter.h"
 #include "LinkEvents.h"
 #include "SerialChannel.h"
 
@@ -60,14 +61,8 @@ bool PageTestHost::event(QEvent* event)
         if (assembler_.take(rx->byte())) {
             if (onFrameEnd)
                 onFrameEnd();
-            rxFrame.assign(assembler_.frameText());
-            if (rxFrame.command() != 'E') {
-                if (Page* shown = page(current_)) {
-                    FrameArrivedEvent arrived;
-                    QCoreApplication::sendEvent(shown, &arrived);
-                    ++framesDelivered_;
-                }
-            }
+            if (routeFrame(assembler_.frameText(), page(current_)))
+                ++framesDelivered_;
             if (onFrameHandled)
                 onFrameHandled();
         }

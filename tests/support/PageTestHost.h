@@ -9,9 +9,10 @@
 #include <functional>
 
 // Plays the main window's part for the pages: receives the channel's
-// bytes, assembles frames with the real FrameAssembler, copies each into
-// rxFrame and sends it to the page shown. Fault reports ('E') reach no
-// page. Pages added here are its children, one shown at a time.
+// bytes, assembles frames with the real FrameAssembler and routes each as
+// the main window does (a fault report is shown and acknowledged, any
+// other frame goes to the page shown). Pages added here are its children,
+// one shown at a time.
 class PageTestHost : public QWidget, public PageHost
 {
 public:

@@ -1,0 +1,16 @@
+#include "FaultReport.h"
+
+#include "FrameBuffer.h"
+
+bool isFaultReport(const FrameBuffer& frame)
+{
+    return frame.command() == 'E';
+}
+
+QString faultReportMessage(const FrameBuffer& frame)
+{
+    QString code;
+    for (int i = 5; i <= 6 && frame.at(i) != '\0' && frame.at(i) != ETX; ++i)
+        code += QLatin1Char(frame.at(i));
+    return QStringLiteral("故障码: ") + code;
+}
