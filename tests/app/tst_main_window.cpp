@@ -304,6 +304,7 @@ private Q_SLOTS:
         QTest::newRow("NUL ends the text") << QByteArray("\x02" "FFA912\0" "34\x03", 11)
                                            << QStringList{QString::fromLatin1("\x02" "FFA912")};
         QTest::newRow("ETX outside a frame") << QByteArray("\x03" "zz\x03") << QStringList();
+
         QTest::newRow("two frames in order")
             << QByteArray("\x02" "FFA01\x03" "\x02" "FFA32\x03")
             << QStringList{QString::fromLatin1("\x02" "FFA01\x03"), QString::fromLatin1("\x02" "FFA32\x03")};
@@ -328,6 +329,20 @@ private Q_SLOTS:
         QCOMPARE(frames(0), delivered);
         for (int i = 1; i < pages::kPageCount; ++i)
             QVERIFY(log_.frames(i).isEmpty());
+    }
+
+    // A frame cut short after a fault report is no second report: what the
+    // report left behind the short frame's end does not count.
+    void frame_cut_short_after_a_report()
+    {
+        home_->writeSettings("1N81", "9600", "38400", "E");
+        sim();
+        startTool();
+        sim().sendFrame("\x02" "FFE0" "37" "E12\x03");
+        QVERIFY(QTest::qWaitFor([&] { return sim().waitForRequest("F6", 0); }, 5000));
+        QVERIFY(feed("\x02\x03"));
+        QCOMPARE(prompts_->messages, QStringList{QStringLiteral("故障码: 37")});
+        QCOMPARE(frames(0).value(0), QString::fromLatin1("\x02\x03"));
     }
 
     // Frames go to whichever page is shown.

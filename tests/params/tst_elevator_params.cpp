@@ -235,6 +235,32 @@ private Q_SLOTS:
         QCOMPARE(tool_->payloads(), (QByteArrayList{"A51A", "A51A"}));
     }
 
+    // A reply cut short before its four value characters is no value: no
+    // dialog opens on what an earlier reply left, and nothing is written.
+    void bit_mask_on_a_reply_cut_short_opens_nothing()
+    {
+        const int row = rows().rowWithData(27);
+        const QString old = rows().cell(row, 1);
+        tool_->sim().setReplyFrame('A', '5', QByteArray("\x02" "FFA5\x03"));
+        tool_->sim().clearRequests();
+        bool opened = false;
+        QTimer watch;
+        connect(&watch, &QTimer::timeout, [&opened] {
+            if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+                opened = true;
+                dialog->accept();
+            }
+        });
+        watch.start(5);
+        tool_->doubleClickRow(kPage, row);
+        watch.stop();
+        tool_->sim().clearReplyOverrides();
+        QVERIFY(!opened);
+        QCOMPARE(tool_->payloads(), (QByteArrayList{"A51B", "A51B", "A51B", "A51B"}));
+        QCOMPARE(rows().cell(row, 1), old);
+        QVERIFY(tool_->prompts().messages.isEmpty());
+    }
+
     // "复位": 'F' 'R' '3', 5 s, then the list is emptied and read again (here
     // the controller has gone quiet by then, so the list stays empty).
     void reset_data()
