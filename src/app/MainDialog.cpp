@@ -5,6 +5,7 @@
 #include "FrameBuffer.h"
 #include "FrameRouter.h"
 #include "LinkEvents.h"
+#include "LinkRecovery.h"
 #include "LinkSettings.h"
 #include "PageFactory.h"
 #include "PageTabCtrl.h"
@@ -31,10 +32,17 @@ constexpr int kTabWidth = 257;
 constexpr int kTabHeight = 340;
 } // namespace
 
-MainDialog::MainDialog() : QDialog(nullptr), pageHost_(new PageTabCtrl(this))
+namespace {
+const QString kTitle = QStringLiteral("VARDO");
+const QString kTitleLinkDown = QStringLiteral("VARDO - 通讯中断");
+} // namespace
+
+MainDialog::MainDialog()
+    : QDialog(nullptr), pageHost_(new PageTabCtrl(this)),
+      recovery_(new LinkRecovery(this, [this] { return reopenLink(); }, [this] { linkRestored(); }))
 {
     setObjectName(QStringLiteral("mainDialog"));
-    setWindowTitle(QStringLiteral("VARDO"));
+    setWindowTitle(kTitle);
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setWindowIcon(appIcon());
@@ -61,11 +69,13 @@ MainDialog::MainDialog() : QDialog(nullptr), pageHost_(new PageTabCtrl(this))
     setFixedSize(window);
 
     serialChannel.setExchangeEndedHandler([this] { exchangeEnded(); });
+    serialChannel.setLinkStateHandler([this] { linkStateChanged(); });
 }
 
 MainDialog::~MainDialog()
 {
     serialChannel.setExchangeEndedHandler({});
+    serialChannel.setLinkStateHandler({});
     if (serialChannel.isOpen())
         serialChannel.close();
     delete pageHost_;
@@ -113,6 +123,31 @@ void MainDialog::takeByte(unsigned char byte)
 {
     if (assembler_.take(byte))
         routeFrame(assembler_.frameText(), pageHost_->shownPage());
+}
+
+// The title tells that the line is down; meanwhile the tool watches for
+// the port to come back.
+void MainDialog::linkStateChanged()
+{
+    setWindowTitle(serialChannel.lost() ? kTitleLinkDown : kTitle);
+    recovery_->update();
+}
+
+// At the rate the page shown needs; without pages at the elevator rate.
+bool MainDialog::reopenLink()
+{
+    if (pageHost_->hasPages())
+        return pageHost_->reopenForShownPage();
+    const std::optional<LinkSettings> settings = LinkSettings::read();
+    return settings && serialChannel.open(this, settings->portNumber, settings->elevatorBaud, settings->parity,
+                                          settings->dataBits, settings->stopBits, SerialChannel::kEventMask);
+}
+
+// The page shown starts anew: polls resume, reads run again.
+void MainDialog::linkRestored()
+{
+    if (Page* page = pageHost_->shownPage())
+        page->activate();
 }
 
 void MainDialog::closeEvent(QCloseEvent* event)

@@ -4,6 +4,7 @@
 
 #include <QDialog>
 
+class LinkRecovery;
 class PageTabCtrl;
 
 // The main window "VARDO": the page tab control, the receiver of the
@@ -37,8 +38,12 @@ private:
     void takeByte(unsigned char byte);
     void exchangeEnded();
     void runSettingsDialog();
+    void linkStateChanged();
+    bool reopenLink();
+    void linkRestored();
 
     PageTabCtrl* pageHost_;
+    LinkRecovery* recovery_;
     FrameAssembler assembler_;
     bool closeRequested_ = false;
     // A close that came during a synchronous exchange, carried out after it.

@@ -108,6 +108,16 @@ void PageTabCtrl::selectionChanged()
     shown->activate();
 }
 
+bool PageTabCtrl::reopenForShownPage()
+{
+    const std::optional<LinkSettings> settings = LinkSettings::read();
+    const bool door = currentPage_ == pages::kDoorPage;
+    if (!reopenChannel(settings, settings ? (door ? settings->doorBaud : settings->elevatorBaud) : 0))
+        return false;
+    doorLinkActive = door ? 1 : 0;
+    return true;
+}
+
 // Closes the channel and opens it at baud. Without stored settings there
 // is no port to open: the switch fails as if the port did not open.
 bool PageTabCtrl::reopenChannel(const std::optional<LinkSettings>& settings, int baud)

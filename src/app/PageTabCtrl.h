@@ -33,6 +33,11 @@ public:
 
     int currentPage() const override { return currentPage_; }
 
+    // Opens the channel at the rate the page shown needs (the door
+    // operator's or the elevator's), without any box; false when the port
+    // does not open.
+    bool reopenForShownPage();
+
     // The switch on a selection change (run by the tab control itself).
     void selectionChanged();
 

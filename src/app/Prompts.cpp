@@ -27,9 +27,9 @@ public:
         return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
     }
 
-    QString openFileName(const QString& filter, const QString& suffix) override
+    QString openFileName(const QString& defaultName, const QString& filter, const QString& suffix) override
     {
-        QFileDialog dialog(QApplication::activeWindow(), QString(), QString(), filter);
+        QFileDialog dialog(QApplication::activeWindow(), QString(), defaultName, filter);
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
         dialog.setFileMode(QFileDialog::ExistingFile);
         dialog.setDefaultSuffix(suffix);
@@ -60,9 +60,9 @@ QString askSaveFile(const QString& defaultName, const QString& filter, const QSt
     return backend->saveFileName(defaultName, qtFilter(filter), suffix);
 }
 
-QString askOpenFile(const QString& filter, const QString& suffix)
+QString askOpenFile(const QString& defaultName, const QString& filter, const QString& suffix)
 {
-    return backend->openFileName(qtFilter(filter), suffix);
+    return backend->openFileName(defaultName, qtFilter(filter), suffix);
 }
 
 QString qtFilter(const QString& filter)

@@ -14,7 +14,7 @@ public:
     virtual void message(const QString& caption, const QString& text, Icon icon) = 0;
     // The chosen file, or empty when cancelled. filter is in Qt's form.
     virtual QString saveFileName(const QString& defaultName, const QString& filter, const QString& suffix) = 0;
-    virtual QString openFileName(const QString& filter, const QString& suffix) = 0;
+    virtual QString openFileName(const QString& defaultName, const QString& filter, const QString& suffix) = 0;
 };
 
 namespace prompts {
@@ -28,7 +28,7 @@ void showMessage(const QString& text);
 void showApplicationError(const QString& text);
 // Save and open dialogs; filter as in "电梯参数(*.F)|*.F||", suffix without the dot.
 QString askSaveFile(const QString& defaultName, const QString& filter, const QString& suffix);
-QString askOpenFile(const QString& filter, const QString& suffix);
+QString askOpenFile(const QString& defaultName, const QString& filter, const QString& suffix);
 
 // "Desc(*.F)|*.F||" becomes "Desc(*.F)".
 QString qtFilter(const QString& filter);

@@ -57,7 +57,6 @@ DateTimeDialog::DateTimeDialog(QWidget* parent) : QDialog(parent)
     // Fills the fields with the PC's clock; the user still confirms with OK.
     auto* pcTimeButton = new QPushButton(QStringLiteral("电脑时间"), this);
     pcTimeButton->setObjectName(QStringLiteral("pcTimeButton"));
-    pcTimeButton->setAutoDefault(false);
     connect(pcTimeButton, &QPushButton::clicked, this, &DateTimeDialog::fillWithPcTime);
 
     auto* okButton = new QPushButton(QStringLiteral("OK"), this);

@@ -81,6 +81,11 @@ bool SerialChannel::openDevice(QObject* owner, const QString& devicePath, int po
                          const PortInUse use(*this);
                          portFailed(opened, error);
                      });
+    if (lost_) {
+        lost_ = false;
+        if (linkStateChanged_)
+            linkStateChanged_();
+    }
     return true;
 }
 
@@ -373,6 +378,9 @@ void SerialChannel::deviceLost(const char* step, const QString& systemText)
         return;
     lossReports_ << errorText(step, systemText);
     dropPort();
+    lost_ = true;
+    if (linkStateChanged_)
+        linkStateChanged_();
     if (QCoreApplication* app = QCoreApplication::instance())
         QMetaObject::invokeMethod(app, [this] { showLossReports(); }, Qt::QueuedConnection);
 }

@@ -56,6 +56,8 @@ public:
     bool openDevice(QObject* owner, const QString& devicePath, int portNumber, int baud, char parity,
                     int dataBits, int stopBits, unsigned eventMask);
     bool isOpen() const;
+    // True from a lost device until the channel is opened again.
+    bool lost() const { return lost_; }
     // Ends delivery and closes the port; harmless on a closed channel.
     void close();
 
@@ -86,6 +88,8 @@ public:
     // at a time. Called on the user-interface thread; it must not block.
     using TrafficObserver = std::function<void(bool sent, const char* bytes, int count)>;
     void setTrafficObserver(TrafficObserver observer) { trafficObserver_ = std::move(observer); }
+    // Called when a device is lost and when the channel opens after a loss.
+    void setLinkStateHandler(std::function<void()> handler) { linkStateChanged_ = std::move(handler); }
     // Called each time linkBusy returns to 0 after an exchange.
     void setExchangeEndedHandler(std::function<void()> handler) { exchangeEnded_ = std::move(handler); }
     // Shows a loss report that waited for the exchange, then tells the handler.
@@ -138,6 +142,8 @@ private:
     std::function<void(const QString&)> errorReporter_;
     std::function<void()> exchangeEnded_;
     TrafficObserver trafficObserver_;
+    std::function<void()> linkStateChanged_;
+    bool lost_ = false;
 };
 
 // The one channel of the program.

@@ -98,7 +98,7 @@ void CICDlg::sendCard()
     cardState = invalidButton_->isChecked() ? '0' : 'F';
 
     WaitCursor wait;
-    linkSleep(1000);
+    exchangeWait(1000);
     bool accepted = false;
     {
         LinkBusyGuard busy;

@@ -44,8 +44,10 @@ QPushButton* makeButton(QWidget* parent, const QString& text, const QString& obj
 {
     auto* button = new QPushButton(text, parent);
     button->setObjectName(objectName);
+    // Enter presses the button that has the focus, the default one when
+    // the focus is elsewhere.
     button->setDefault(isDefault);
-    button->setAutoDefault(isDefault);
+    button->setAutoDefault(true);
     return button;
 }
 

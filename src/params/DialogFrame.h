@@ -19,7 +19,8 @@ QFrame* makeBorderedFrame(QDialog* dialog);
 QLabel* makePromptLabel(QWidget* parent, const QString& objectName);
 void setPromptText(QLabel* label, const QString& prompt);
 
-// A push button with an objectName; the default button takes Enter.
+// A push button with an objectName. Enter presses the button that has the
+// focus; with the focus elsewhere, the default button.
 QPushButton* makeButton(QWidget* parent, const QString& text, const QString& objectName, bool isDefault);
 
 // The centred row of the default button okText, which accepts the dialog,

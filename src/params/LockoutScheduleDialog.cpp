@@ -5,6 +5,7 @@
 #include "FloorPeriodDialog.h"
 #include "FrameBuffer.h"
 #include "LinkWait.h"
+#include "Prompts.h"
 #include "ReportList.h"
 #include "Requests.h"
 #include "WaitCursor.h"
@@ -107,9 +108,9 @@ void LockoutScheduleDialog::editRow(int row)
     showPeriod(row);
 }
 
-// Every floor with a known period from the top, each tried up to ten times;
-// an unconfirmed write is left and the next floor goes on.
-void LockoutScheduleDialog::writePeriods()
+// Every floor with a known period from the top, each tried up to ten
+// times; the first floor that is not confirmed ends the writes.
+std::optional<int> LockoutScheduleDialog::writePeriods()
 {
     WaitCursor wait;
     LinkBusyGuard busy;
@@ -118,13 +119,21 @@ void LockoutScheduleDialog::writePeriods()
             continue;
         const QByteArray payload = params::lockoutWritePayload(row.floor, *row.period);
         request::writeLockoutPeriod(payload.constData());
-        exchangeUntil(Tries{.tries = 10, .waitMs = 0, .wanted = 20, .beforeMs = 50}, accept::flagged('F', 'C', 5));
+        if (!exchangeUntil(Tries{.tries = 10, .waitMs = 0, .wanted = 20, .beforeMs = 50}, accept::flagged('F', 'C', 5)))
+            return row.floor;
     }
+    return std::nullopt;
 }
 
+// A floor that was not written keeps the dialog open: OK writes again from
+// the top, Cancel leaves, and the caller writes no switch.
 void LockoutScheduleDialog::accept()
 {
-    lockoutEnabled = enabledBox_->isChecked() ? 1 : 0;
-    writePeriods();
+    const int enabled = enabledBox_->isChecked() ? 1 : 0;
+    if (const std::optional<int> failed = writePeriods()) {
+        prompts::showMessage(QStringLiteral("第%1层时间段写入失败").arg(*failed));
+        return;
+    }
+    lockoutEnabled = enabled;
     QDialog::accept();
 }

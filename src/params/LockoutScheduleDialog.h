@@ -13,7 +13,8 @@ class ReportList;
 // Per-floor lock-out periods and the switch of the function. Opening reads
 // the floor count and every floor's period from the controller; editing
 // changes the list only; OK writes every floor whose period is known and
-// closes, Cancel sends nothing.
+// closes (a floor that is not confirmed keeps it open), Cancel sends
+// nothing.
 class LockoutScheduleDialog : public QDialog
 {
     Q_OBJECT
@@ -41,7 +42,7 @@ private:
     };
 
     void readPeriods();
-    void writePeriods();
+    std::optional<int> writePeriods();
     void showPeriod(int row);
     void accept() override;
 

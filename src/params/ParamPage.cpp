@@ -278,7 +278,7 @@ void ParamPage::importFile()
     const int rows = list_->rowCount();
     if (rows == 0)
         return;
-    const QString path = prompts::askOpenFile(profile_.fileFilter, QStringLiteral("F"));
+    const QString path = prompts::askOpenFile(profile_.fileName, profile_.fileFilter, QStringLiteral("F"));
     if (path.isEmpty())
         return;
     const ParamFileContent file = readParamFile(path, rows);

@@ -51,6 +51,13 @@ FaultPage::FaultPage(PageHost& host, QWidget* parent) : Page(host, kIndex, paren
 
 void FaultPage::activate()
 {
+    readRecords(false);
+}
+
+// After "刷新" has emptied the list, a controller that does not answer is
+// told as a failure: the empty list would read as "no faults stored".
+void FaultPage::readRecords(bool afterRefresh)
+{
     // Without any reply to the layout probe the list stays as it was, and
     // so does the layout its rows were read in (their descriptions come
     // from its table).
@@ -63,7 +70,7 @@ void FaultPage::activate()
         },
         [this](int position, const records::FaultRecordRow& row) { list_->insertRow(position, row.texts, row.code); });
     wait.reset();
-    if (read.answered && !read.complete)
+    if (read.answered ? !read.complete : afterRefresh)
         prompts::showMessage(QStringLiteral("通讯失败，请刷新!"));
 }
 
@@ -94,5 +101,5 @@ void FaultPage::resetRecords()
 void FaultPage::refresh()
 {
     list_->clearRows();
-    activate();
+    readRecords(true);
 }

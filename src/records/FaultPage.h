@@ -28,6 +28,7 @@ public:
     QPushButton* refreshButton() const { return refreshButton_; }
 
 private:
+    void readRecords(bool afterRefresh);
     void showDescription();
     void resetRecords();
     void refresh();

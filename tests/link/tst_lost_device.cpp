@@ -1,4 +1,8 @@
+#include "CICDlg.h"
 #include "ConfigHome.h"
+#include "ElevatorParamPage.h"
+#include "LockoutScheduleDialog.h"
+#include "PageTestHost.h"
 #include "EmptyPage.h"
 #include "Exchange.h"
 #include "FrameBuffer.h"
@@ -41,8 +45,13 @@ class LostDeviceTest : public QObject
     std::unique_ptr<SimController> sim_;
     std::unique_ptr<MainDialog> tool_;
 
-    // The adapter is pulled: the controller's side of the line closes.
-    void pullCable() { sim_.reset(); }
+    // The adapter is pulled: the controller's side of the line closes and
+    // COM1 names no device until it is plugged back.
+    void pullCable()
+    {
+        sim_.reset();
+        home_->linkMissingPort(1);
+    }
 
     // A controller is on COM1 again, the tool's channel still closed.
     void plugBack()
@@ -142,12 +151,14 @@ private Q_SLOTS:
         pullCable();
         QTRY_VERIFY_WITH_TIMEOUT(!prompts_->messages.isEmpty(), 5000);
         QVERIFY(!serialChannel.isOpen());
+        QCOMPARE(tool_->windowTitle(), QStringLiteral("VARDO - 通讯中断"));
 
-        // The page keeps polling a closed channel: nothing goes out, nothing more is shown.
-        plugBack();
-        QTest::qWait(600);
-        QVERIFY(sim_->requests().isEmpty());
+        // While the device stays away nothing more is shown, also while the
+        // tool looks for it once a second.
+        QTest::qWait(1500);
+        QVERIFY(!serialChannel.isOpen());
         verifyOneLossReport(QStringLiteral("ReadFile\\(\\)|WriteFile\\(\\)"));
+        plugBack();
 
         if (byDoorTab) {
             tool_->pageHost()->setCurrentIndex(pages::kDoorPage);
@@ -164,6 +175,104 @@ private Q_SLOTS:
         QVERIFY(waitForSent(*sim_, "A0", 3000));
         QTRY_VERIFY_WITH_TIMEOUT(sim_->answeredCount() >= 3, 3000);
         QCOMPARE(prompts_->messages.size(), 1);
+        QCOMPARE(tool_->windowTitle(), QStringLiteral("VARDO"));
+    }
+
+    // The device comes back under the same COM name (a new pseudo-terminal
+    // linked as COM1): the tool opens it by itself at the rate the page
+    // shown needs and the page starts anew; no box but the loss's own.
+    void link_comes_back_by_itself_data()
+    {
+        QTest::addColumn<int>("shown");
+        QTest::newRow("status page") << int(StatusPage::kIndex);
+        QTest::newRow("door-operator page") << int(pages::kDoorPage);
+    }
+    void link_comes_back_by_itself()
+    {
+        QFETCH(int, shown);
+        pages::setPageMaker([](int index, PageHost& host, QWidget* parent) -> Page* {
+            if (index == StatusPage::kIndex)
+                return new StatusPage(host, parent);
+            return new EmptyPage(host, index, pages::caption(index), parent);
+        });
+        tool_ = std::make_unique<MainDialog>();
+        tool_->show();
+        tool_->startUp();
+        tool_->pageHost()->setCurrentIndex(shown);
+        QVERIFY(serialChannel.isOpen());
+        const int baud = shown == pages::kDoorPage ? 38400 : 9600;
+        QCOMPARE(sim_->lineBaud(), baud);
+
+        pullCable();
+        QTRY_VERIFY_WITH_TIMEOUT(!serialChannel.isOpen(), 5000);
+        QCOMPARE(tool_->windowTitle(), QStringLiteral("VARDO - 通讯中断"));
+        plugBack();
+        QTRY_VERIFY_WITH_TIMEOUT(serialChannel.isOpen(), 5000);
+        QCOMPARE(tool_->windowTitle(), QStringLiteral("VARDO"));
+        QCOMPARE(sim_->lineBaud(), baud);
+        QCOMPARE(doorLinkActive, shown == pages::kDoorPage ? 1 : 0);
+        if (shown == StatusPage::kIndex) {
+            // The page probes again and polls.
+            QVERIFY(waitForSent(*sim_, "A100", 3000));
+            QVERIFY(waitForSent(*sim_, "A0", 3000));
+        }
+        QCOMPARE(prompts_->messages.size(), 1);
+        QCOMPARE(prompts_->captions, QStringList{kApplicationError});
+    }
+
+    // Once the channel is closed, an exchange skips its waits: each button
+    // ends at once (no wait runs the event loop) with its own failure text.
+    void closed_channel_fails_at_once_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("parameter reset") << "reset" << QStringLiteral("复位F参数失败");
+        QTest::newRow("IC card") << "card" << QStringLiteral("修改失败，请再按确定!");
+        QTest::newRow("lock-out periods") << "lockout" << QStringLiteral("第4层时间段写入失败");
+    }
+    void closed_channel_fails_at_once()
+    {
+        QFETCH(QString, button);
+        QFETCH(QString, message);
+        PageTestHost host;
+        QVERIFY(host.openChannel(1));
+        sim_->withElevator([](ElevatorModel& e) { e.setParameter(11, 4); });
+        int loopTurns = 0;
+        QTimer ticker;
+        connect(&ticker, &QTimer::timeout, [&loopTurns] { ++loopTurns; });
+        // The line goes; the next write finds it, and the channel closes.
+        const auto loseTheLine = [&] {
+            pullCable();
+            request::readParameter(0);
+            sendRequest();
+            QTRY_VERIFY_WITH_TIMEOUT(!serialChannel.isOpen(), 5000);
+            QTRY_COMPARE_WITH_TIMEOUT(prompts_->messages.size(), 1, 5000);
+            prompts_->messages.clear();
+            ticker.start(0);
+        };
+
+        if (button == QLatin1String("reset")) {
+            auto* page = new ElevatorParamPage(host);
+            host.addPage(page);
+            loseTheLine();
+            page->findChild<QPushButton*>(QStringLiteral("resetButton"))->click();
+        } else if (button == QLatin1String("card")) {
+            CICDlg dialog;
+            loseTheLine();
+            dialog.findChild<QPushButton*>(QStringLiteral("sendButton"))->click();
+        } else {
+            LockoutScheduleDialog dialog(0);
+            onNextModalDialog([&](QDialog* d) {
+                loseTheLine();
+                d->findChild<QPushButton*>(QStringLiteral("okButton"))->click();
+                ticker.stop();
+                d->reject();
+            });
+            dialog.exec();
+        }
+        ticker.stop();
+        QCOMPARE(loopTurns, 0);
+        QCOMPARE(prompts_->messages, QStringList{message});
     }
 
     // A chain of synchronous reads (one exchange, as a page's read-all)

@@ -136,7 +136,7 @@ private Q_SLOTS:
         QVERIFY(tool_->doorValues() != saved);
         tool_->sim().clearRequests();
         tool_->clickButton(kPage, "importButton");
-        QCOMPARE(tool_->prompts().fileRequests.value(1), QStringLiteral("open 门机参数(*.F) F"));
+        QCOMPARE(tool_->prompts().fileRequests.value(1), QStringLiteral("open 门机参数 门机参数(*.F) F"));
         QVERIFY(tool_->prompts().messages.isEmpty());
         QCOMPARE(tool_->payloads().size(), 78 + 79);
         QCOMPARE(tool_->doorValues(), saved);

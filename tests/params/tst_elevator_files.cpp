@@ -158,7 +158,7 @@ private Q_SLOTS:
         tool_->clickButton(kPage, "importButton");
         tool_->sim().clearLinkFaults();
 
-        QCOMPARE(tool_->prompts().fileRequests.last(), QStringLiteral("open 电梯参数(*.F) F"));
+        QCOMPARE(tool_->prompts().fileRequests.last(), QStringLiteral("open 电梯参数 电梯参数(*.F) F"));
         QVERIFY(tool_->prompts().messages.isEmpty());
         const QByteArrayList sent = tool_->payloads();
         QCOMPARE(sent.size(), 115);

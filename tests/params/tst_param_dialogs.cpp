@@ -305,6 +305,79 @@ private Q_SLOTS:
         QCOMPARE(floor3, (ElevatorModel::LockoutPeriod{8, 15, 17, 45}));
     }
 
+    // A floor whose ten tries go unconfirmed ends the writes there: the
+    // message names it, the dialog stays open, OK writes again from the
+    // top, and Cancel leaves without the switch.
+    void lockout_write_not_confirmed_keeps_the_dialog()
+    {
+        openController();
+        sim_->withElevator([](ElevatorModel& e) { e.setParameter(11, 4); });
+        LockoutScheduleDialog dialog(0);
+        answerDialog([&](QDialog* d) {
+            sim_->restrictFaultsTo("FC");
+            sim_->answerWrongCommand(true);
+            dialog.enabledBox()->click();
+            for (int press = 0; press < 2; ++press) {
+                sim_->clearRequests();
+                prompts_->messages.clear();
+                click(d, "okButton");
+                QVERIFY(d->isVisible());
+                QCOMPARE(prompts_->messages, QStringList{QStringLiteral("第4层时间段写入失败")});
+                QCOMPARE(sent(*sim_, "FC", 4), QList<QByteArray>(10, "FC04"));
+            }
+            click(d, "cancelButton");
+        });
+        QCOMPARE(dialog.exec(), int(QDialog::Rejected));
+        QCOMPARE(dialog.lockoutEnabled, 0);
+    }
+
+    // Enter presses the focused button: a keyboard user who tabbed to the
+    // cancel button cancels; with the focus elsewhere Enter still accepts.
+    void enter_on_a_focused_cancel_cancels_data()
+    {
+        QTest::addColumn<QString>("dialogName");
+        QTest::addColumn<bool>("focusCancel");
+        for (const char* name : {"value", "bits", "code", "period", "card"}) {
+            QTest::addRow("%s, cancel focused", name) << QString::fromLatin1(name) << true;
+            QTest::addRow("%s, focus elsewhere", name) << QString::fromLatin1(name) << false;
+        }
+    }
+    void enter_on_a_focused_cancel_cancels()
+    {
+        QFETCH(QString, dialogName);
+        QFETCH(bool, focusCancel);
+        std::unique_ptr<QDialog> dialog;
+        if (dialogName == QLatin1String("value"))
+            dialog = std::make_unique<ValueEntryDialog>();
+        else if (dialogName == QLatin1String("bits"))
+            dialog = std::make_unique<BitMaskDialog>();
+        else if (dialogName == QLatin1String("code"))
+            dialog = std::make_unique<DisplayCodeDialog>();
+        else if (dialogName == QLatin1String("period"))
+            dialog = std::make_unique<FloorPeriodDialog>(7, 30, 18, 5);
+        else
+            dialog = std::make_unique<CICDlg>();
+        // The card dialog stays open after its OK ("确定" sends a card);
+        // without a channel the send fails at once with its message.
+        answerDialog([&](QDialog* d) {
+            auto* cancel = d->findChild<QPushButton*>(QStringLiteral("cancelButton"));
+            QWidget* target = cancel;
+            if (focusCancel) {
+                cancel->setFocus(Qt::TabFocusReason);
+            } else {
+                target = d->findChild<QLineEdit*>() ? static_cast<QWidget*>(d->findChild<QLineEdit*>()) : d;
+                target->setFocus(Qt::TabFocusReason);
+            }
+            QTest::keyClick(target, Qt::Key_Return);
+            if (d->isVisible() && dialogName == QLatin1String("card") && !focusCancel) {
+                QCOMPARE(prompts_->messages, QStringList{QStringLiteral("修改失败，请再按确定!")});
+                d->accept();
+            }
+        });
+        const bool accepted = dialog->exec() == QDialog::Accepted;
+        QCOMPARE(accepted, !focusCancel);
+    }
+
     void lockout_without_floor_count_lists_nothing_data()
     {
         QTest::addColumn<bool>("silent");

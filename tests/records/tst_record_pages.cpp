@@ -291,6 +291,19 @@ private Q_SLOTS:
         QCOMPARE(prompts_->messages.last(), QStringLiteral("运行中门锁断开"));
     }
 
+    // "刷新" empties the list first: a controller that does not answer is a
+    // failure, not a controller without faults.
+    void fault_refresh_without_reply_says_so()
+    {
+        start(SimModel::Modern, {fault(2, 1), fault(5, 3)});
+        host_->showPage(FaultPage::kIndex);
+        QVERIFY(faults_->recordList()->rowCount() > 0);
+        sim_->setSilent(true);
+        faults_->refreshButton()->click();
+        QCOMPARE(faults_->recordList()->rowCount(), 0);
+        QCOMPARE(prompts_->messages, QStringList{kNoReply});
+    }
+
     void reset_data()
     {
         QTest::addColumn<QByteArray>("replyData");  // of the 'F' 'R' reply; empty: the controller's

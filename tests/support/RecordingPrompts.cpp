@@ -24,8 +24,8 @@ QString RecordingPrompts::saveFileName(const QString& defaultName, const QString
     return fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst();
 }
 
-QString RecordingPrompts::openFileName(const QString& filter, const QString& suffix)
+QString RecordingPrompts::openFileName(const QString& defaultName, const QString& filter, const QString& suffix)
 {
-    fileRequests << QStringLiteral("open %1 %2").arg(filter, suffix);
+    fileRequests << QStringLiteral("open %1 %2 %3").arg(defaultName, filter, suffix);
     return fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst();
 }

@@ -17,7 +17,7 @@ public:
 
     void message(const QString& caption, const QString& text, Icon icon) override;
     QString saveFileName(const QString& defaultName, const QString& filter, const QString& suffix) override;
-    QString openFileName(const QString& filter, const QString& suffix) override;
+    QString openFileName(const QString& defaultName, const QString& filter, const QString& suffix) override;
 
     // Texts shown so far, oldest first.
     QStringList messages;
