@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QStringList>
 
 namespace {
@@ -27,6 +28,21 @@ public:
         return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
     }
 
+    bool question(const QString& caption, const QString& text) override
+    {
+        QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::NoButton, QApplication::activeWindow());
+        QPushButton* yes = box.addButton(QStringLiteral("是"), QMessageBox::YesRole);
+        QPushButton* no = box.addButton(QStringLiteral("否"), QMessageBox::NoRole);
+        yes->setObjectName(QStringLiteral("yesButton"));
+        no->setObjectName(QStringLiteral("noButton"));
+        box.setDefaultButton(no);
+        box.setEscapeButton(no);
+        box.exec();
+        return box.clickedButton() == yes;
+    }
+
+    bool confirm(QDialog& dialog) override { return dialog.exec() == QDialog::Accepted; }
+
     QString openFileName(const QString& defaultName, const QString& filter, const QString& suffix) override
     {
         QFileDialog dialog(QApplication::activeWindow(), QString(), defaultName, filter);
@@ -48,6 +64,16 @@ namespace prompts {
 void showMessage(const QString& text)
 {
     backend->message(kCaption, text, PromptBackend::Icon::None);
+}
+
+bool askYesNo(const QString& text)
+{
+    return backend->question(kCaption, text);
+}
+
+bool confirm(QDialog& dialog)
+{
+    return backend->confirm(dialog);
 }
 
 void showApplicationError(const QString& text)

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+class QDialog;
 class QWidget;
 
 // Every message box and file dialog of the tool goes through here, so that
@@ -15,6 +16,10 @@ public:
     // The chosen file, or empty when cancelled. filter is in Qt's form.
     virtual QString saveFileName(const QString& defaultName, const QString& filter, const QString& suffix) = 0;
     virtual QString openFileName(const QString& defaultName, const QString& filter, const QString& suffix) = 0;
+    // True for "是", false for "否".
+    virtual bool question(const QString& caption, const QString& text) = 0;
+    // Runs a dialog that asks to go on; true when it was accepted.
+    virtual bool confirm(QDialog& dialog) = 0;
 };
 
 namespace prompts {
@@ -24,6 +29,10 @@ inline const QString kCaption = QStringLiteral("VARDO");
 
 // A box with a fixed text and an OK button.
 void showMessage(const QString& text);
+// A question with the buttons "是" and "否" ("否" when the box is closed).
+bool askYesNo(const QString& text);
+// A dialog that shows what is about to happen and asks to go on.
+bool confirm(QDialog& dialog);
 // The serial channel's configuration errors.
 void showApplicationError(const QString& text);
 // Save and open dialogs; filter as in "电梯参数(*.F)|*.F||", suffix without the dot.

@@ -3,6 +3,8 @@
 #include "BitMaskDialog.h"
 #include "CICDlg.h"
 #include "DisplayCodeDialog.h"
+#include "ImportPreview.h"
+#include "ImportPreviewDialog.h"
 #include "LockoutScheduleDialog.h"
 #include "ParamFile.h"
 #include "ParamReply.h"
@@ -13,7 +15,11 @@
 
 #include <QBoxLayout>
 #include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
+
+#include <limits>
 
 namespace {
 
@@ -84,10 +90,43 @@ ParamPage::ParamPage(PageHost& host, const ParamPageProfile& profile, QWidget* p
     addButton("复位", "resetButton", &ParamPage::resetParameters);
     addButton("刷新", "refreshButton", &ParamPage::refresh);
 
+    filterEdit_ = new QLineEdit(this);
+    filterEdit_->setObjectName(QStringLiteral("filterEdit"));
+    filterEdit_->setPlaceholderText(QStringLiteral("编号或说明"));
+    filterEdit_->setClearButtonEnabled(true);
+    auto* filterLabel = new QLabel(QStringLiteral("查找:"), this);
+    filterLabel->setObjectName(QStringLiteral("filterLabel"));
+    filterLabel->setBuddy(filterEdit_);
+    connect(filterEdit_, &QLineEdit::textChanged, this, &ParamPage::applyFilter);
+    auto* filterRow = new QHBoxLayout;
+    filterRow->addWidget(filterLabel);
+    filterRow->addWidget(filterEdit_, 1);
+
     auto* page = new QVBoxLayout(this);
     page->setContentsMargins(8, 8, 8, 8);
+    page->addLayout(filterRow);
     page->addWidget(list_, 1);
     page->addLayout(buttons);
+}
+
+// Rows whose "F" number or description holds the text stay in sight; the
+// others are hidden, never removed, so edits and saves see every row.
+bool ParamPage::passesFilter(int row) const
+{
+    const QString text = filterEdit_->text().trimmed();
+    return text.isEmpty() || list_->cell(row, 0).contains(text, Qt::CaseInsensitive) ||
+           list_->cell(row, kDescriptionColumn).contains(text, Qt::CaseInsensitive);
+}
+
+void ParamPage::applyFilter()
+{
+    for (int row = 0; row < list_->rowCount(); ++row) {
+        QTreeWidgetItem* item = list_->topLevelItem(row);
+        const bool hidden = !passesFilter(row);
+        item->setHidden(hidden);
+        if (hidden)
+            item->setSelected(false);
+    }
 }
 
 void ParamPage::activate()
@@ -129,7 +168,9 @@ void ParamPage::readAll()
 void ParamPage::appendRow(const params::ParamRow& row)
 {
     list_->appendRow({paramNumberText(row.number), QString::number(row.value), row.description}, row.index);
-    list_->topLevelItem(list_->rowCount() - 1)->setToolTip(kDescriptionColumn, row.description);
+    QTreeWidgetItem* item = list_->topLevelItem(list_->rowCount() - 1);
+    item->setToolTip(kDescriptionColumn, row.description);
+    item->setHidden(!passesFilter(list_->rowCount() - 1));
 }
 
 // --- Edit ---------------------------------------------------------------------
@@ -169,13 +210,13 @@ bool ParamPage::editValue(int index, int row)
     ValueEntryDialog dialog(window());
     dialog.prompt = list_->cell(row, kDescriptionColumn);
     dialog.valueText = list_->cell(row, kValueColumn);
+    // A refused value keeps the dialog open for correcting; nothing is sent.
+    dialog.check = [](const QString& text) { return checkParameterValue(text).refusal; };
     if (dialog.exec() != QDialog::Accepted)
         return false;
     const FieldCheck value = checkParameterValue(dialog.valueText);
-    if (!value.value) {
-        prompts::showMessage(value.refusal);
+    if (!value.value)
         return false;
-    }
     params::writeParameter(index, unsigned(*value.value));
     return true;
 }
@@ -243,6 +284,8 @@ void ParamPage::refresh()
 
 void ParamPage::resetParameters()
 {
+    if (!prompts::askYesNo(QStringLiteral("确定要将全部参数恢复为出厂值吗?")))
+        return;
     bool done = false;
     {
         WaitCursor wait;
@@ -271,8 +314,9 @@ void ParamPage::saveFile()
 }
 
 // At most one record per row is written; the first record refused ends the
-// import. The whole file is checked before anything is sent. Afterwards the
-// list is read again, whatever the outcome of the writes.
+// import. The whole file is checked, then shown against the list, before
+// anything is sent. Afterwards the list is read again, whatever the outcome
+// of the writes.
 void ParamPage::importFile()
 {
     const int rows = list_->rowCount();
@@ -281,19 +325,40 @@ void ParamPage::importFile()
     const QString path = prompts::askOpenFile(profile_.fileName, profile_.fileFilter, QStringLiteral("F"));
     if (path.isEmpty())
         return;
-    const ParamFileContent file = readParamFile(path, rows);
+    const ParamFileContent file = readParamFile(path, std::numeric_limits<int>::max());
     if (file.problem != ParamFileProblem::None) {
         prompts::showMessage(paramFileProblemText(file.problem));
         return;
     }
+    const params::ImportPreview preview = params::previewImport(file.records, rows, [this](int index) {
+        const int row = list_->rowWithData(index);
+        return row < 0 ? std::nullopt : std::optional<unsigned>(std::uint16_t(leadingInteger(list_->cell(row, kValueColumn))));
+    });
+    if (!confirmImport(preview))
+        return;
     std::optional<int> refused;
     {
         WaitCursor wait;
-        refused = params::writeRecords(profile_.controller, file.records);
+        refused = params::writeRecords(profile_.controller, preview.toSend);
     }
     if (refused)
         prompts::showMessage(QStringLiteral("写F%1参数失败").arg(*refused));
     refresh();
+}
+
+bool ParamPage::confirmImport(const params::ImportPreview& preview)
+{
+    QList<ImportPreviewDialog::Row> rows;
+    for (const params::ImportDifference& d : preview.differences) {
+        const int row = list_->rowWithData(d.index);
+        const QString number = row >= 0 ? list_->cell(row, 0) : QString();
+        const QString description = row >= 0 ? list_->cell(row, kDescriptionColumn)
+                                              : parameterDescription(layout_.table, d.index).value_or(QString());
+        rows.append({number, description, d.listed ? QString::number(*d.listed) : QStringLiteral("-"),
+                     QString::number(d.fileValue)});
+    }
+    ImportPreviewDialog dialog(preview.fileRecords, preview.listedRows, rows, window());
+    return prompts::confirm(dialog);
 }
 
 void ParamPage::openCardDialog()

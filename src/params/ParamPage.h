@@ -10,7 +10,12 @@
 #include <optional>
 #include <span>
 
+class QLineEdit;
 class ReportList;
+
+namespace params {
+struct ImportPreview;
+}
 
 // What sets one parameter page apart from the other; the rest is ParamPage.
 struct ParamPageProfile
@@ -36,10 +41,12 @@ struct ParamPageProfile
 };
 
 // A list of every parameter of a controller with value and description,
-// read when the page is shown while the list is empty. A double click edits
-// one parameter (write, then read back); the buttons reset all parameters
-// to defaults, read all again, save the list to a parameter set file, write
-// such a file into the controller, and (elevator) authorise IC cards.
+// read when the page is shown while the list is empty; a filter above it
+// shows the rows whose number or description holds a text. A double click
+// edits one parameter (write, then read back); the buttons reset all
+// parameters to defaults (asked first), read all again, save the list to a
+// parameter set file, write such a file into the controller (after a look
+// at what it changes), and (elevator) authorise IC cards.
 class ParamPage : public Page
 {
     Q_OBJECT
@@ -51,6 +58,7 @@ public:
     void deactivate() override;
 
     ReportList* list() const { return list_; }
+    QLineEdit* filterEdit() const { return filterEdit_; }
     bool reading() const { return reading_; }
     // Valid after a read-all: the layout the controller uses.
     const ParamLayout& layout() const { return layout_; }
@@ -71,10 +79,14 @@ private:
     bool editDisplayCode(int index, int row);
     bool editLockout(int index, int row);
     void rereadParameter(int index);
+    bool confirmImport(const params::ImportPreview& preview);
+    bool passesFilter(int row) const;
+    void applyFilter();
     void openCardDialog();
 
     const ParamPageProfile& profile_;
     ReportList* list_ = nullptr;
+    QLineEdit* filterEdit_ = nullptr;
     ParamLayout layout_;
     bool reading_ = false;
 };

@@ -2,6 +2,7 @@
 
 #include "DialogFrame.h"
 #include "DialogUnits.h"
+#include "Prompts.h"
 
 #include <QFrame>
 #include <QHBoxLayout>
@@ -41,4 +42,16 @@ int ValueEntryDialog::exec()
     if (result == QDialog::Accepted)
         valueText = valueEdit_->text();
     return result;
+}
+
+void ValueEntryDialog::accept()
+{
+    const QString refusal = check ? check(valueEdit_->text()) : QString();
+    if (!refusal.isEmpty()) {
+        prompts::showMessage(refusal);
+        valueEdit_->setFocus(Qt::OtherFocusReason);
+        valueEdit_->selectAll();
+        return;
+    }
+    QDialog::accept();
 }

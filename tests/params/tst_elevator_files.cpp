@@ -1,8 +1,11 @@
 #include "ElevatorParamPage.h"
+#include "ImportPreviewDialog.h"
 #include "ParamDescriptions.h"
 #include "ParamFile.h"
 #include "ParamTestSupport.h"
 
+#include <QLabel>
+#include <QLineEdit>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -60,6 +63,7 @@ private Q_SLOTS:
     void init()
     {
         tool_->prompts().messages.clear();
+        tool_->prompts().confirmations.clear();
         tool_->sim().clearRequests();
     }
 
@@ -98,6 +102,69 @@ private Q_SLOTS:
         QCOMPARE(rows().cell(70, 1), QStringLiteral("9"));
         QCOMPARE(tool_->shownValues(kPage), tool_->elevatorValues());
         QVERIFY(tool_->prompts().messages.isEmpty());
+    }
+
+    // Before anything is sent the import shows the file against the list:
+    // its record count (told when it is not the list's), the records whose
+    // value differs; "取消" sends nothing and keeps the list.
+    void import_preview_counts_the_differences_and_cancel_sends_nothing()
+    {
+        const unsigned sixth = rows().cell(6, 1).toUInt();
+        const QList<ParamRecord> records{{20, 0, 1000}, {6, 0, std::uint16_t(sixth)}, {7, 0, 1460}};
+        tool_->prompts().fileAnswers = {writeFile(QStringLiteral("preview.F"), encodeParamRecords(records))};
+        tool_->prompts().confirmAnswers = {false};
+        QStringList summary;
+        QList<QStringList> shown;
+        bool countTold = false;
+        tool_->prompts().onConfirm = [&](QDialog& dialog) {
+            auto& preview = static_cast<ImportPreviewDialog&>(dialog);
+            summary << preview.summaryLabel()->text();
+            countTold = !preview.countWarning()->isHidden();
+            ReportList* list = preview.differenceList();
+            for (int r = 0; r < list->rowCount(); ++r)
+                shown.append({list->cell(r, 0), list->cell(r, 1), list->cell(r, 2), list->cell(r, 3)});
+        };
+        const QString before = rows().cell(20, 1);
+        tool_->clickButton(kPage, "importButton");
+        tool_->prompts().onConfirm = {};
+
+        QCOMPARE(tool_->prompts().confirmations, QStringList{"importPreviewDialog"});
+        QCOMPARE(summary, QStringList{QStringLiteral("文件中有 3 个参数，其中 2 个与当前值不同。")});
+        QVERIFY(countTold);
+        QCOMPARE(shown.size(), 2);
+        QCOMPARE(shown[0], (QStringList{"F21", rows().cell(20, 2), before, "1000"}));
+        QCOMPARE(shown[1].value(0), QStringLiteral("F8"));
+        QVERIFY(tool_->payloads().isEmpty());
+        QCOMPARE(rows().rowCount(), 114);
+        QCOMPARE(rows().cell(20, 1), before);
+    }
+
+    // The filter hides the rows whose number and description lack its text
+    // (case does not matter); clearing it shows all again; save still
+    // writes every row in list order.
+    void filter_hides_rows_and_save_writes_all()
+    {
+        ParamPage& page = tool_->page(kPage);
+        page.filterEdit()->setText(QStringLiteral("f1"));
+        int shownRows = 0;
+        for (int r = 0; r < rows().rowCount(); ++r) {
+            const bool matches = rows().cell(r, 0).startsWith(QStringLiteral("F1")) ||
+                                 rows().cell(r, 2).contains(QStringLiteral("f1"), Qt::CaseInsensitive);
+            QCOMPARE(rows().topLevelItem(r)->isHidden(), !matches);
+            shownRows += matches;
+        }
+        QVERIFY(shownRows > 0 && shownRows < rows().rowCount());
+
+        const QString path = dir_.filePath(QStringLiteral("filtered.F"));
+        tool_->prompts().fileAnswers = {path};
+        tool_->clickButton(kPage, "saveButton");
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll().size(), 114 * 4);
+
+        page.filterEdit()->clear();
+        for (int r = 0; r < rows().rowCount(); ++r)
+            QVERIFY(!rows().topLevelItem(r)->isHidden());
     }
 
     // A file that cannot be used is refused whole: nothing is sent, the

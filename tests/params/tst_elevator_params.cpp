@@ -9,6 +9,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTabBar>
 #include <QTimer>
 #include <QtTest>
@@ -37,6 +38,9 @@ void answer(QDialog* dialog, const QString& how)
     else if (auto* lockout = qobject_cast<LockoutScheduleDialog*>(dialog))
         lockout->enabledBox()->setChecked(arg == QLatin1String("on"));
     dialog->accept();
+    // A refused value keeps its dialog open; the user then cancels.
+    if (dialog->isVisible())
+        dialog->reject();
 }
 
 int countOf(const QByteArrayList& payloads, const QByteArray& prefix)
@@ -233,6 +237,44 @@ private Q_SLOTS:
         tool_->sim().setSilent(false);
         QCOMPARE(tool_->prompts().messages, QStringList{"通讯失败，请再点击一次!"});
         QCOMPARE(tool_->payloads(), (QByteArrayList{"A51A", "A51A"}));
+    }
+
+    // A refused value keeps the dialog open with the text selected; the
+    // corrected value is written.
+    void refused_value_keeps_its_dialog()
+    {
+        const int row = rows().rowWithData(21);
+        tool_->sim().clearRequests();
+        bool keptOpen = false;
+        bool selected = false;
+        onNextModalDialog([&](QDialog* d) {
+            auto* value = static_cast<ValueEntryDialog*>(d);
+            value->valueEdit()->setText(QStringLiteral("12abc"));
+            d->findChild<QPushButton*>(QStringLiteral("okButton"))->click();
+            keptOpen = d->isVisible();
+            selected = value->valueEdit()->selectedText() == QStringLiteral("12abc");
+            value->valueEdit()->setText(QStringLiteral("321"));
+            d->findChild<QPushButton*>(QStringLiteral("okButton"))->click();
+        });
+        tool_->doubleClickRow(kPage, row);
+        QVERIFY(keptOpen);
+        QVERIFY(selected);
+        QCOMPARE(tool_->prompts().messages, QStringList{"Please enter an integer between 0 and 65535."});
+        QCOMPARE(tool_->payloads().value(0), QByteArray("F5154101"));
+        QCOMPARE(rows().cell(row, 1), QStringLiteral("321"));
+    }
+
+    // "复位" asks first; "否" sends nothing and keeps the list.
+    void reset_refused_sends_nothing()
+    {
+        tool_->sim().clearRequests();
+        tool_->prompts().questionAnswers = {false};
+        const int before = rows().rowCount();
+        tool_->clickButton(kPage, "resetButton");
+        QCOMPARE(tool_->prompts().questions, QStringList{"确定要将全部参数恢复为出厂值吗?"});
+        QVERIFY(tool_->payloads().isEmpty());
+        QCOMPARE(rows().rowCount(), before);
+        tool_->prompts().questions.clear();
     }
 
     // A reply cut short before its four value characters is no value: no

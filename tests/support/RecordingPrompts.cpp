@@ -29,3 +29,17 @@ QString RecordingPrompts::openFileName(const QString& defaultName, const QString
     fileRequests << QStringLiteral("open %1 %2 %3").arg(defaultName, filter, suffix);
     return fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst();
 }
+
+bool RecordingPrompts::question(const QString&, const QString& text)
+{
+    questions << text;
+    return questionAnswers.isEmpty() ? true : questionAnswers.takeFirst();
+}
+
+bool RecordingPrompts::confirm(QDialog& dialog)
+{
+    confirmations << dialog.objectName();
+    if (onConfirm)
+        onConfirm(dialog);
+    return confirmAnswers.isEmpty() ? true : confirmAnswers.takeFirst();
+}
