@@ -9,6 +9,7 @@
 #include "LinkSettings.h"
 #include "PageFactory.h"
 #include "PageTabCtrl.h"
+#include "PortNames.h"
 #include "Prompts.h"
 #include "SerialChannel.h"
 #include "SerialSettingsDialog.h"
@@ -133,13 +134,18 @@ void MainDialog::linkStateChanged()
     recovery_->update();
 }
 
-// At the rate the page shown needs; without pages at the elevator rate.
+// Only the device that was lost counts as back: while its name is gone,
+// COMn may stand for another device of the default map (a built-in port
+// that is always there). At the rate the page shown needs; without pages
+// at the elevator rate.
 bool MainDialog::reopenLink()
 {
+    const std::optional<LinkSettings> settings = LinkSettings::read();
+    if (!settings || resolvePortDevice(settings->portNumber) != serialChannel.lostDevice())
+        return false;
     if (pageHost_->hasPages())
         return pageHost_->reopenForShownPage();
-    const std::optional<LinkSettings> settings = LinkSettings::read();
-    return settings && serialChannel.open(this, settings->portNumber, settings->elevatorBaud, settings->parity,
+    return serialChannel.open(this, settings->portNumber, settings->elevatorBaud, settings->parity,
                                           settings->dataBits, settings->stopBits, SerialChannel::kEventMask);
 }
 

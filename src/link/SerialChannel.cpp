@@ -379,6 +379,7 @@ void SerialChannel::deviceLost(const char* step, const QString& systemText)
     lossReports_ << errorText(step, systemText);
     dropPort();
     lost_ = true;
+    lostDevice_ = devicePath_;
     if (linkStateChanged_)
         linkStateChanged_();
     if (QCoreApplication* app = QCoreApplication::instance())

@@ -58,6 +58,8 @@ public:
     bool isOpen() const;
     // True from a lost device until the channel is opened again.
     bool lost() const { return lost_; }
+    // The device that was lost.
+    QString lostDevice() const { return lostDevice_; }
     // Ends delivery and closes the port; harmless on a closed channel.
     void close();
 
@@ -144,6 +146,7 @@ private:
     TrafficObserver trafficObserver_;
     std::function<void()> linkStateChanged_;
     bool lost_ = false;
+    QString lostDevice_;
 };
 
 // The one channel of the program.
