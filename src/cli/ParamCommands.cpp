@@ -1,7 +1,6 @@
 #include "ParamCommands.h"
 
 #include "ControllerLink.h"
-#include "FrameBuffer.h"
 #include "Output.h"
 #include "ParamChains.h"
 #include "ParamFiles.h"
@@ -109,24 +108,18 @@ int runParamsRead(const CliOptions& options)
     if (!link.open())
         return kFailure;
 
-    Progress progress(QStringLiteral("reading parameters"),
-                      controller.fixedLayout ? controller.fixedLayout->count : 0);
-    // The read-all finds the layout itself; the total shown needs it first.
-    if (Progress::wanted() && !controller.fixedLayout) {
-        if (const std::optional<ParamLayout> layout = params::readLayout(controller))
-            progress.setTotal(layout->count);
-    }
+    Progress progress(QStringLiteral("reading parameters"), 0);
     QList<params::ParamRow> rows;
     params::ReadPace pace;
     pace.fast = options.fast;
     pace.gapMs = options.gapMs;
-    const params::ReadAllResult result = params::readAllParameters(
-        controller,
-        [&](const params::ParamRow& row) {
-            rows.append(row);
-            progress.show(row.index + 1);
-        },
-        {}, pace);
+    params::ReadAllObserver observer;
+    observer.layoutKnown = [&](const ParamLayout& layout) { progress.setTotal(layout.count); };
+    observer.row = [&](const params::ParamRow& row) {
+        rows.append(row);
+        progress.show(row.index + 1);
+    };
+    const params::ReadAllResult result = params::readAllParameters(controller, observer, pace);
     progress.finish();
 
     switch (result.end) {
@@ -178,7 +171,7 @@ int runParamsWrite(const CliOptions& options)
     // As many records as the window's list has rows after a complete read.
     const QList<ParamRecord> records = file.records.mid(0, layout->count);
 
-    std::optional<int> refused;
+    std::optional<params::RefusedRecord> refused;
     int written = 0;
     {
         Progress progress(QStringLiteral("writing parameters"), int(records.size()));
@@ -188,11 +181,9 @@ int runParamsWrite(const CliOptions& options)
         });
     }
     if (refused) {
-        // rxFrame holds the reply to the refused record, empty when none came.
-        const bool answered = rxFrame.at(0) != '\0';
         printError(QStringLiteral("parameter index %1 %2 (%3 of %4 records written before it)")
-                       .arg(*refused)
-                       .arg(answered ? QStringLiteral("refused") : QStringLiteral("not written: no reply"))
+                       .arg(refused->index)
+                       .arg(refused->answered ? QStringLiteral("refused") : QStringLiteral("not written: no reply"))
                        .arg(written)
                        .arg(records.size()));
         return kFailure;

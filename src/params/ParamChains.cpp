@@ -48,8 +48,8 @@ std::optional<ParamLayout> readLayout(const ParamController& controller)
     return *extended ? kLayout173 : kLayout114;
 }
 
-ReadAllResult readAllParameters(const ParamController& controller, const std::function<void(const ParamRow&)>& onRow,
-                                const std::function<bool()>& keepGoing, const ReadPace& pace)
+ReadAllResult readAllParameters(const ParamController& controller, const ReadAllObserver& observer,
+                                const ReadPace& pace)
 {
     ReadAllResult result;
     LinkBusyGuard busy;
@@ -60,6 +60,8 @@ ReadAllResult readAllParameters(const ParamController& controller, const std::fu
         return result;
     }
     result.layout = *layout;
+    if (observer.layoutKnown)
+        observer.layoutKnown(*layout);
 
     Tries tries = controller.readTries;
     if (pace.fast) {
@@ -77,13 +79,14 @@ ReadAllResult readAllParameters(const ParamController& controller, const std::fu
         });
         if (usable) {
             const ParamReading reading = decodeParamReply(rxFrame, layout->oneByte(i));
-            onRow({i, reading.number, reading.value, parameterDescription(layout->table, i).value_or(QString())});
+            if (observer.row)
+                observer.row({i, reading.number, reading.value, parameterDescription(layout->table, i).value_or(QString())});
         } else if (!controller.skipUnusable || got == 0) {
             result.end = ReadAllEnd::Failed;
             result.failedIndex = i;
             return result;
         }
-        if (keepGoing && !keepGoing()) {
+        if (observer.keepGoing && !observer.keepGoing()) {
             result.end = i + 1 < layout->count ? ReadAllEnd::Stopped : ReadAllEnd::Complete;
             return result;
         }
@@ -147,8 +150,8 @@ std::optional<unsigned> readParameterBack(const ParamController& controller, con
     return decodeParamReply(rxFrame, layout.oneByte(index)).value;
 }
 
-std::optional<int> writeRecords(const ParamController& controller, const QList<ParamRecord>& records,
-                                const std::function<void(int written)>& progress)
+std::optional<RefusedRecord> writeRecords(const ParamController& controller, const QList<ParamRecord>& records,
+                                          const std::function<void(int written)>& progress)
 {
     LinkBusyGuard busy;
     int written = 0;
@@ -156,7 +159,7 @@ std::optional<int> writeRecords(const ParamController& controller, const QList<P
         request::writeParameter(record.index, record.value);
         const int got = transact(50, 20);
         if (got == 0 || (replyIs('F', '5') && rxFrame.at(controller.importFlagIndex) != 'F'))
-            return record.index;
+            return RefusedRecord{record.index, got > 0};
         if (progress)
             progress(++written);
     }

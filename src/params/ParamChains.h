@@ -77,11 +77,18 @@ struct ReadPace
 // when the probe had no answer.
 std::optional<ParamLayout> readLayout(const ParamController& controller);
 
-// Reads every parameter of the layout in index order. onRow gets each row
-// as it is read; keepGoing (when set) is asked after each row, and false
-// ends the read-all as Stopped.
-ReadAllResult readAllParameters(const ParamController& controller, const std::function<void(const ParamRow&)>& onRow,
-                                const std::function<bool()>& keepGoing = {}, const ReadPace& pace = {});
+// What a read-all tells as it goes; every member may be left empty.
+struct ReadAllObserver
+{
+    std::function<void(const ParamLayout&)> layoutKnown;  // before the first parameter
+    std::function<void(const ParamRow&)> row;             // each parameter read
+    // Asked after each parameter; false ends the read-all as Stopped.
+    std::function<bool()> keepGoing;
+};
+
+// Reads every parameter of the layout in index order.
+ReadAllResult readAllParameters(const ParamController& controller, const ReadAllObserver& observer,
+                                const ReadPace& pace = {});
 
 // The write of an edit: two tries, 100 ms apart; confirmed by 'F' '5' with
 // 'F' at index 5. The lock-out switch waits longer for its reply.
@@ -111,12 +118,20 @@ std::optional<std::array<char, 5>> valueCharsOfReply();
 // The read-back after a write; nothing when both tries failed.
 std::optional<unsigned> readParameterBack(const ParamController& controller, const ParamLayout& layout, int index);
 
-// Writes the records of a parameter set file in order, one try each; the
-// index of the first record refused (no reply, or a reply that says it was
-// not written), nothing when every record was written. progress (when set)
+// The record that ended a file's write: refused by the controller, or not
+// answered at all.
+struct RefusedRecord
+{
+    int index = 0;
+    bool answered = false;
+};
+
+// Writes the records of a parameter set file in order, one try each, up to
+// the first record that is not written (no reply, or a reply that says it
+// was not); nothing when every record was written. progress (when set)
 // gets the count written so far.
-std::optional<int> writeRecords(const ParamController& controller, const QList<ParamRecord>& records,
-                                const std::function<void(int written)>& progress = {});
+std::optional<RefusedRecord> writeRecords(const ParamController& controller, const QList<ParamRecord>& records,
+                                          const std::function<void(int written)>& progress = {});
 
 // 'F' 'R' '3': every parameter back to its factory value. False when no
 // reply came or the reply says it was not done.

@@ -150,13 +150,14 @@ void ParamPage::readAll()
         WaitCursor wait;
         TabChoiceWatch watch(host(), profile_.endsOnTabChoice);
         reading_ = true;
-        result = params::readAllParameters(
-            profile_.controller, [this](const params::ParamRow& row) { appendRow(row); },
-            [this] {
-                if (profile_.endsOnTabChoice && host().otherTabChosen())
-                    reading_ = false;
-                return reading_;
-            });
+        params::ReadAllObserver observer;
+        observer.row = [this](const params::ParamRow& row) { appendRow(row); };
+        observer.keepGoing = [this] {
+            if (profile_.endsOnTabChoice && host().otherTabChosen())
+                reading_ = false;
+            return reading_;
+        };
+        result = params::readAllParameters(profile_.controller, observer);
         reading_ = false;
     }
     if (result.end != params::ReadAllEnd::NoProbeReply)
@@ -336,13 +337,13 @@ void ParamPage::importFile()
     });
     if (!confirmImport(preview))
         return;
-    std::optional<int> refused;
+    std::optional<params::RefusedRecord> refused;
     {
         WaitCursor wait;
         refused = params::writeRecords(profile_.controller, preview.toSend);
     }
     if (refused)
-        prompts::showMessage(QStringLiteral("写F%1参数失败").arg(*refused));
+        prompts::showMessage(QStringLiteral("写F%1参数失败").arg(refused->index));
     refresh();
 }
 

@@ -15,8 +15,7 @@ const Tries kRecordRead{.tries = 2, .waitMs = 50, .wanted = 80};
 
 } // namespace
 
-FaultRead readFaultRecords(const std::function<void(bool extendedLayout)>& onLayout,
-                           const std::function<void(int position, const FaultRecordRow& row)>& onRow)
+FaultRead readFaultRecords(const FaultReadObserver& observer)
 {
     FaultRead read;
     LinkBusyGuard busy;
@@ -26,10 +25,10 @@ FaultRead readFaultRecords(const std::function<void(bool extendedLayout)>& onLay
         return read;
     read.answered = true;
     read.extendedLayout = *extended;
-    if (onLayout)
-        onLayout(read.extendedLayout);
-
     const int count = read.extendedLayout ? kLongRecords : kShortRecords;
+    if (observer.layoutKnown)
+        observer.layoutKnown(read.extendedLayout, count);
+
     for (int i = 0; i < count; ++i) {
         if (read.extendedLayout)
             request::readFaultRecord(i);
@@ -37,8 +36,11 @@ FaultRead readFaultRecords(const std::function<void(bool extendedLayout)>& onLay
             request::readShortFaultRecord(i);
         if (!exchangeUntil(kRecordRead, accept::matching('A', '1')))
             return read;
-        if (const auto row = parseFaultRecord(rxFrame.text(), read.extendedLayout))
-            onRow(i, *row);
+        const std::optional<FaultRecordRow> row = parseFaultRecord(rxFrame.text(), read.extendedLayout);
+        if (row && observer.row)
+            observer.row(i, *row);
+        if (observer.recordRead)
+            observer.recordRead(i);
     }
     read.complete = true;
     return read;

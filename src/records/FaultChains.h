@@ -15,11 +15,20 @@ struct FaultRead
     bool extendedLayout = true; // the long records (valid when answered)
 };
 
+// What the read tells as it goes; every member may be left empty.
+struct FaultReadObserver
+{
+    // Once the layout is known, before the first record: the layout and
+    // the number of records it holds.
+    std::function<void(bool extendedLayout, int records)> layoutKnown;
+    // Each record that holds a fault, with its position.
+    std::function<void(int position, const FaultRecordRow& row)> row;
+    // Each record read, empty slots included.
+    std::function<void(int position)> recordRead;
+};
+
 // Probes the record layout, then reads records 0 to 19 (long) or 0 to 15
-// (short), two tries each, stopping at the first that fails. onLayout
-// (when set) is called once the layout is known, before the first record;
-// onRow gets each record that holds a fault, with its position.
-FaultRead readFaultRecords(const std::function<void(bool extendedLayout)>& onLayout,
-                           const std::function<void(int position, const FaultRecordRow& row)>& onRow);
+// (short), two tries each, stopping at the first that fails.
+FaultRead readFaultRecords(const FaultReadObserver& observer);
 
 } // namespace records

@@ -11,6 +11,7 @@
 #include "WaitCursor.h"
 
 #include <QBoxLayout>
+#include <QHeaderView>
 #include <QPushButton>
 
 namespace {
@@ -27,6 +28,8 @@ FaultPage::FaultPage(PageHost& host, QWidget* parent) : Page(host, kIndex, paren
                        {QStringLiteral("故障码"), 60, Qt::AlignHCenter},
                        {QStringLiteral("楼层"), 40, Qt::AlignHCenter},
                        {QStringLiteral("时间"), 250, Qt::AlignHCenter}});
+    // The time takes whatever width the list has beyond the other columns.
+    list_->header()->setStretchLastSection(true);
     connect(list_, &ReportList::doubleClicked, this, &FaultPage::showDescription);
 
     resetButton_ = new QPushButton(QStringLiteral("复位"), this);
@@ -62,13 +65,16 @@ void FaultPage::readRecords(bool afterRefresh)
     // so does the layout its rows were read in (their descriptions come
     // from its table).
     std::optional<WaitCursor> wait;
-    const records::FaultRead read = records::readFaultRecords(
-        [this, &wait](bool extended) {
-            extendedLayout_ = extended;
-            list_->clearRows();
-            wait.emplace();
-        },
-        [this](int position, const records::FaultRecordRow& row) { list_->insertRow(position, row.texts, row.code); });
+    records::FaultReadObserver observer;
+    observer.layoutKnown = [this, &wait](bool extended, int) {
+        extendedLayout_ = extended;
+        list_->clearRows();
+        wait.emplace();
+    };
+    observer.row = [this](int position, const records::FaultRecordRow& row) {
+        list_->insertRow(position, row.texts, row.code);
+    };
+    const records::FaultRead read = records::readFaultRecords(observer);
     wait.reset();
     if (read.answered ? !read.complete : afterRefresh)
         prompts::showMessage(QStringLiteral("通讯失败，请刷新!"));
