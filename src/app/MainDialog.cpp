@@ -14,7 +14,9 @@
 #include "SerialChannel.h"
 #include "SerialSettingsDialog.h"
 #include "TrafficWindow.h"
+#include "WindowState.h"
 
+#include <QBoxLayout>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -45,12 +47,14 @@ MainDialog::MainDialog()
     setObjectName(QStringLiteral("mainDialog"));
     setWindowTitle(kTitle);
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+                   Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
     setWindowIcon(appIcon());
     TrafficWindow::installShortcut(this);
 
-    // Sized from the dialog units of the dialog font; wider where the font
-    // needs it, so that all seven captions stand in one row.
+    // The smallest size, from the dialog units of the dialog font; wider
+    // where the font needs it, so that all seven captions stand in one row.
+    // The tab control keeps its margins and takes whatever the window has
+    // beyond that.
     const QFont dialogFont = font();
     const QSize offset = dialogUnitsToPixels(dialogFont, kTabLeft, kTabTop);
     QSize tabs = dialogUnitsToPixels(dialogFont, kTabWidth, kTabHeight);
@@ -66,8 +70,12 @@ MainDialog::MainDialog()
         window.rwidth() += tabsNeeded - tabs.width();
         tabs.setWidth(tabsNeeded);
     }
-    pageHost_->setGeometry(QRect(QPoint(offset.width(), offset.height()), tabs));
-    setFixedSize(window);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(offset.width(), offset.height(), window.width() - tabs.width() - offset.width(),
+                               window.height() - tabs.height() - offset.height());
+    layout->addWidget(pageHost_);
+    setMinimumSize(window);
+    restoreWindowState();
 
     serialChannel.setExchangeEndedHandler([this] { exchangeEnded(); });
     serialChannel.setLinkStateHandler([this] { linkStateChanged(); });
@@ -82,9 +90,32 @@ MainDialog::~MainDialog()
     delete pageHost_;
 }
 
+// The size of the last run, centred on the screen; maximized, when it was.
+void MainDialog::restoreWindowState()
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QRect available = screen ? screen->availableGeometry() : QRect();
+    const WindowState stored = readWindowState(minimumSize(), available.size());
+    resize(stored.size);
+    if (screen)
+        move(available.center() - rect().center());
+    if (stored.maximized)
+        setWindowState(windowState() | Qt::WindowMaximized);
+}
+
+// The size of the window when not maximized, and whether it is.
+void MainDialog::saveWindowState() const
+{
+    QSize normal = normalGeometry().size();
+    if (normal.isEmpty())
+        normal = size();
+    writeWindowState({normal, isMaximized()});
+}
+
 void MainDialog::startUp()
 {
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (screen && !isMaximized())
         move(screen->availableGeometry().center() - rect().center());
 
     const std::optional<LinkSettings> settings = LinkSettings::read();
@@ -175,6 +206,14 @@ void MainDialog::reject()
     }
     closeRequested_ = true;
     QDialog::reject();
+}
+
+// Every close of the window passes here, while it is still on screen.
+void MainDialog::done(int result)
+{
+    if (isVisible())
+        saveWindowState();
+    QDialog::done(result);
 }
 
 void MainDialog::exchangeEnded()

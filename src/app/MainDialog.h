@@ -9,7 +9,9 @@ class PageTabCtrl;
 
 // The main window "VARDO": the page tab control, the receiver of the
 // channel's bytes, which it assembles into frames for the page shown, and
-// the fault reports, which it shows and acknowledges itself.
+// the fault reports, which it shows and acknowledges itself. It can be
+// resized and maximized down to its first size; its size is kept between
+// starts (WindowState).
 class MainDialog : public QDialog
 {
     Q_OBJECT
@@ -29,6 +31,7 @@ public:
 
 public Q_SLOTS:
     void reject() override;
+    void done(int result) override;
 
 protected:
     bool event(QEvent* event) override;
@@ -41,6 +44,8 @@ private:
     void linkStateChanged();
     bool reopenLink();
     void linkRestored();
+    void restoreWindowState();
+    void saveWindowState() const;
 
     PageTabCtrl* pageHost_;
     LinkRecovery* recovery_;
