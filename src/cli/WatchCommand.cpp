@@ -11,6 +11,7 @@
 #include "Requests.h"
 #include "SerialChannel.h"
 #include "StatusDecoding.h"
+#include "StatusPolls.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -100,19 +101,7 @@ private:
             finish(kFailure);
             return;
         }
-        phase_ = (phase_ + 1) % 3;
-        switch (phase_) {
-        case 1:
-            request::callPoll();
-            break;
-        case 2:
-            request::speedPoll();
-            break;
-        default:
-            request::statusPoll();
-            break;
-        }
-        sendRequest();
+        monitor::writeNextStatusPoll(phase_);
         timer_.start(kPollMs);
     }
 

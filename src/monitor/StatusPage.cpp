@@ -11,6 +11,7 @@
 #include "SerialChannel.h"
 #include "SerialSettingsDialog.h"
 #include "StatusDecoding.h"
+#include "StatusPolls.h"
 #include "TrafficWindow.h"
 
 #include <QBoxLayout>
@@ -77,7 +78,11 @@ StatusPage::StatusPage(PageHost& host, QWidget* parent) : Page(host, kIndex, par
     floorList_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     const int listWidth = 38 + 38 + 52 + 52 + 2 * floorList_->frameWidth() +
                           style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, floorList_);
-    floorList_->setFixedWidth(listWidth);
+    // Taller with the window for more floors at a glance; wider only up to
+    // twice its width, as a mark far from its floor number is hard to place.
+    floorList_->setMinimumWidth(listWidth);
+    floorList_->setMaximumWidth(2 * listWidth);
+    floorList_->setColumnsFillWidth(true);
     connect(floorList_, &GridListCtrl::listDoubleClicked, this, &StatusPage::registerCall);
 
     settingsButton_ = new QPushButton(QStringLiteral("串口设置"), this);
@@ -110,7 +115,7 @@ StatusPage::StatusPage(PageHost& host, QWidget* parent) : Page(host, kIndex, par
     auto* page = new QHBoxLayout(this);
     page->setContentsMargins(10, 10, 10, 10);
     page->setSpacing(16);
-    page->addWidget(floorList_);
+    page->addWidget(floorList_, 1);
     page->addLayout(state, 1);
 
     timer_.setInterval(kPollMs);
@@ -147,19 +152,7 @@ void StatusPage::tick()
         acquireFloorCount();
         return;
     }
-    pollPhase = (pollPhase + 1) % 3;
-    switch (pollPhase) {
-    case 1:
-        request::callPoll();
-        break;
-    case 2:
-        request::speedPoll();
-        break;
-    default:
-        request::statusPoll();
-        break;
-    }
-    sendRequest();
+    monitor::writeNextStatusPoll(pollPhase);
     lamp_->setLamp(LampIndicator::Red, LampIndicator::Grey, LampIndicator::Circular);
 }
 
