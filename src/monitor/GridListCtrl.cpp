@@ -5,6 +5,9 @@
 #include <QPainter>
 #include <QScrollBar>
 
+#include <algorithm>
+#include <cmath>
+
 namespace {
 
 // One-pixel frame: top and left in topLeft, bottom and right in bottomRight.
@@ -22,6 +25,60 @@ GridListCtrl::GridListCtrl(QWidget* parent) : ReportList(parent)
 {
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    // A column the user resized sets the proportions from then on.
+    connect(header(), &QHeaderView::sectionResized, this, [this] {
+        if (!fitting_)
+            columnShares_.clear();
+    });
+}
+
+void GridListCtrl::setColumnsFillWidth(bool on)
+{
+    fillWidth_ = on;
+    columnShares_.clear();
+    fitColumns();
+}
+
+void GridListCtrl::resizeEvent(QResizeEvent* event)
+{
+    ReportList::resizeEvent(event);
+    fitColumns();
+}
+
+void GridListCtrl::fitColumns()
+{
+    QHeaderView* const head = header();
+    const int columns = head->count();
+    const int target = viewport()->width();
+    if (!fillWidth_ || columns == 0 || target <= 0)
+        return;
+    if (columnShares_.size() != columns) {
+        int total = 0;
+        for (int c = 0; c < columns; ++c)
+            total += head->isSectionHidden(c) ? 0 : head->sectionSize(c);
+        if (total <= 0)
+            return;
+        columnShares_.clear();
+        for (int c = 0; c < columns; ++c)
+            columnShares_.append(head->isSectionHidden(c) ? 0.0 : double(head->sectionSize(c)) / total);
+    }
+    // The last column shown takes what rounding leaves.
+    int last = -1;
+    for (int position = 0; position < columns; ++position) {
+        if (!head->isSectionHidden(head->logicalIndex(position)))
+            last = head->logicalIndex(position);
+    }
+    fitting_ = true;
+    int left = target;
+    for (int position = 0; position < columns; ++position) {
+        const int column = head->logicalIndex(position);
+        if (head->isSectionHidden(column))
+            continue;
+        const int width = column == last ? left : int(std::lround(columnShares_[column] * target));
+        head->resizeSection(column, std::max(width, head->minimumSectionSize()));
+        left -= width;
+    }
+    fitting_ = false;
 }
 
 void GridListCtrl::setGridLines(bool on)

@@ -23,6 +23,11 @@ public:
     void setGridLines(bool on);
     bool gridLines() const { return gridLines_; }
 
+    // The columns share the whole width of the list, in the proportions
+    // they have when it is switched on (or after the user resized one), so
+    // that a wider list has wider columns rather than blank space.
+    void setColumnsFillWidth(bool on);
+
 Q_SIGNALS:
     // The current cell was clicked again: the parent may edit its text.
     void beginLabelEdit(int row, int column, const QString& text);
@@ -30,6 +35,7 @@ Q_SIGNALS:
     void listDoubleClicked();
 
 protected:
+    void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void drawRow(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
@@ -38,6 +44,13 @@ private:
     // Target of the horizontal scroll bar that shows the column at the
     // display position; the current value when it is in view already.
     int scrollTargetFor(int position) const;
+    void fitColumns();
+
+    // Each column's part of the width, by logical index; empty: take the
+    // present widths.
+    QList<double> columnShares_;
+    bool fillWidth_ = false;
+    bool fitting_ = false;
 
     int currentColumn_ = -1;
     bool gridLines_ = false;
