@@ -11,6 +11,7 @@
 
 #include <QBoxLayout>
 #include <QGridLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -68,8 +69,16 @@ ShaftPage::ShaftPage(PageHost& host, QWidget* parent) : Page(host, kIndex, paren
     list_->setObjectName(QStringLiteral("shaftList"));
     list_->setColumns({{QStringLiteral("楼层"), 40, Qt::AlignHCenter}, {QStringLiteral("井道数据"), 130, Qt::AlignHCenter}});
     list_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    list_->setFixedWidth(40 + 130 + 2 * list_->frameWidth() +
-                         style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, list_));
+    // Taller with the window. Wider with it from its columns' width up to
+    // twice that, the value column taking the extra: a third of the width
+    // to spare goes to it, the rest stays blank beside the buttons, so that
+    // a value stays close to its floor number.
+    list_->header()->setStretchLastSection(true);
+    const int listWidth =
+        40 + 130 + 2 * list_->frameWidth() + style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, list_);
+    list_->setMinimumWidth(listWidth);
+    list_->setMaximumWidth(2 * listWidth);
+    list_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Expanding);
 
     learnButton_ = new QPushButton(QStringLiteral("自学习"), this);
     learnButton_->setObjectName(QStringLiteral("learnButton"));
@@ -86,9 +95,10 @@ ShaftPage::ShaftPage(PageHost& host, QWidget* parent) : Page(host, kIndex, paren
 
     auto* lower = new QHBoxLayout;
     lower->setSpacing(16);
-    lower->addWidget(list_);
+    // The buttons stay beside the list's right edge.
+    lower->addWidget(list_, 1);
     lower->addLayout(buttons);
-    lower->addStretch();
+    lower->addStretch(2);
 
     auto* page = new QVBoxLayout(this);
     page->setContentsMargins(10, 10, 10, 10);
