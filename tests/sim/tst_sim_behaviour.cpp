@@ -637,7 +637,7 @@ private Q_SLOTS:
               "--no-fault-reports", "--report-repeat", "--time-scale", "--seed", "--state-file", "--silent",
               "--stop-after", "--stop-at-record", "--stop-at-floor", "--stop-at-parameter", "--drop-every",
               "--bad-checksum", "--lowercase-checksum", "--split-gap", "--noise", "--overlong", "--wrong-command",
-              "--faults-only", "--no-console", "--help"}) {
+              "--faults-only", "--no-console", "--help", "--version"}) {
             QVERIFY2(help.contains(QLatin1String(option) + QLatin1Char(' ')), option);
             const CommandLine cl = parseCommandLine({"--com", "1", QLatin1String(option), "1"});
             QVERIFY2(!cl.error.startsWith(QLatin1String("unknown option ") + QLatin1String(option)), option);
