@@ -11,8 +11,16 @@
 // window manager, so that title bars show; without a window manager the
 // windows are grabbed without their frames.
 //
-// Exit status: 0 when every picture was made (the import preview counts
-// only when the window has one), 1 otherwise.
+// The pictures, in the order they are taken: page-status, window-traffic,
+// dialog-serial-settings, page-general, dialog-date-time, page-shaft,
+// page-io, page-faults, box-fault-description, page-elevator-params,
+// dialog-value-entry, dialog-bit-mask, dialog-display-code,
+// dialog-lockout-schedule, dialog-floor-period, dialog-ic-card,
+// dialog-import-preview, box-reset-confirm, page-door-params,
+// box-fault-report, box-lost-device, title-link-down.
+//
+// Exit status: 0 when every picture was made (the import preview and the
+// reset question count only when the window has them), 1 otherwise.
 
 #include "AppIcon.h"
 #include "ConfigFolder.h"
