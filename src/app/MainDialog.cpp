@@ -130,7 +130,7 @@ void MainDialog::startUp()
         pageHost_->createPages();
         return;
     }
-    prompts::showMessage(QStringLiteral("串口初始化失败，请重新设置"));
+    prompts::showMessage(portInitFailureText());
     runSettingsDialog();
 }
 

@@ -130,7 +130,7 @@ bool PageTabCtrl::reopenChannel(const std::optional<LinkSettings>& settings, int
 
 void PageTabCtrl::reportPortFailure()
 {
-    prompts::showMessage(QStringLiteral("串口初始化失败，请重新设置"));
+    prompts::showMessage(portInitFailureText());
     SerialSettingsDialog dialog(mainWindow_);
     dialog.exec();
 }

@@ -69,6 +69,17 @@ QComboBox* makeList(QWidget* parent, const char* name, const QStringList& items)
 
 } // namespace
 
+QString portInitFailureText()
+{
+#ifdef Q_OS_LINUX
+    // Serial devices belong to the group dialout.
+    if (serialChannel.openDenied())
+        return kPortFailed + QStringLiteral("\n\n没有打开串口的权限：请把用户加入 dialout 组"
+                                            "（sudo adduser $USER dialout），然后重新登录。");
+#endif
+    return kPortFailed;
+}
+
 const int SerialSettingsDialog::kBaudRates[8] = {1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200};
 
 SerialSettingsDialog::SerialSettingsDialog(QWidget* mainWindow) : QDialog(nullptr), mainWindow_(mainWindow)
@@ -297,7 +308,7 @@ void SerialSettingsDialog::reject()
         specialCode = settings->specialCode;
         if (!serialChannel.open(mainWindow(), settings->portNumber, settings->elevatorBaud, settings->parity,
                                 settings->dataBits, settings->stopBits, SerialChannel::kEventMask))
-            prompts::showMessage(kPortFailed);
+            prompts::showMessage(portInitFailureText());
     }
     QDialog::reject();
 }

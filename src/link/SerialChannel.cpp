@@ -41,10 +41,13 @@ bool SerialChannel::openDevice(QObject* owner, const QString& devicePath, int po
     if (devicePath_.isEmpty())
         return false;
 
+    openDenied_ = false;
     auto port = std::make_unique<QSerialPort>();
     port->setPortName(devicePath_);
-    if (!port->open(QIODevice::ReadWrite))
+    if (!port->open(QIODevice::ReadWrite)) {
+        openDenied_ = port->error() == QSerialPort::PermissionError;
         return false;
+    }
     port_ = std::move(port);
 
     // The line settings of "baud=%d parity=%c data=%d stop=%d".

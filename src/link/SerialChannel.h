@@ -56,6 +56,8 @@ public:
     bool openDevice(QObject* owner, const QString& devicePath, int portNumber, int baud, char parity,
                     int dataBits, int stopBits, unsigned eventMask);
     bool isOpen() const;
+    // The last open failed because the user may not use the device.
+    bool openDenied() const { return openDenied_; }
     // True from a lost device until the channel is opened again.
     bool lost() const { return lost_; }
     // The device that was lost.
@@ -147,6 +149,7 @@ private:
     std::function<void()> linkStateChanged_;
     bool lost_ = false;
     QString lostDevice_;
+    bool openDenied_ = false;
 };
 
 // The one channel of the program.
