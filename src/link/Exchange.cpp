@@ -38,14 +38,16 @@ bool replyAccepted(char command, char subCommand, int flagIndex)
 
 bool exchangeUntil(const Tries& shape, const ReplyCheck& accepted)
 {
+    int previous = 0;
     for (int i = 0; i < shape.tries; ++i) {
-        if (i > 0)
+        if (i > 0 && (previous > 0 || shape.pauseAfterSilence))
             exchangeWait(shape.afterFailureMs);
         exchangeWait(shape.beforeMs);
         const int got = shape.replyTimeoutMs > 0 ? transactAsItComes(shape.waitMs, shape.wanted, shape.replyTimeoutMs)
                                                  : transact(shape.waitMs, shape.wanted);
         if (accepted(got))
             return true;
+        previous = got;
     }
     return false;
 }

@@ -26,7 +26,8 @@ bool replyAccepted(char command, char subCommand, int flagIndex);
 // The shape of an exchange that is tried again until its reply is
 // accepted: each try waits beforeMs, writes txFrame, waits waitMs and reads
 // up to `wanted` characters; a try whose reply is refused is followed by
-// afterFailureMs of waiting when another try comes.
+// afterFailureMs of waiting when another try comes (after a try that read
+// nothing at all, only when pauseAfterSilence).
 struct Tries
 {
     int tries = 2;
@@ -34,6 +35,7 @@ struct Tries
     int wanted = 20;
     int beforeMs = 0;
     int afterFailureMs = 0;
+    bool pauseAfterSilence = true;
     // Above 0: after the wait, the reply is taken as soon as its ETX
     // arrives, waiting at most this long, instead of the fixed polls.
     int replyTimeoutMs = 0;

@@ -12,8 +12,9 @@ namespace {
 constexpr int kResetWaitMs = 5000;
 constexpr int kResetReplyLength = 40;
 constexpr int kValueCharsIndex = 7;
-constexpr Tries kValueCharsTries{.tries = 2, .waitMs = 100, .wanted = 20};
-constexpr int kWrongReplyPauseMs = 100;
+// A wrong reply is followed by a pause, no reply by the next try at once.
+constexpr Tries kValueCharsTries{
+    .tries = 2, .waitMs = 100, .wanted = 20, .afterFailureMs = 100, .pauseAfterSilence = false};
 
 } // namespace
 
@@ -123,20 +124,15 @@ ValueChars readValueChars(int index)
     ValueChars result;
     LinkBusyGuard busy;
     request::readParameter(index);
-    int attempt = 0;
-    exchangeUntil(kValueCharsTries, [&result, &attempt](int count) {
-        ++attempt;
+    exchangeUntil(kValueCharsTries, [&result](int count) {
         const std::optional<std::array<char, 5>> chars = count > 0 ? valueCharsOfReply() : std::nullopt;
-        if (chars) {
-            result.end = ValueChars::End::Read;
-            std::copy(chars->begin(), chars->end(), result.chars);
-            return true;
+        if (!chars) {
+            result.end = count > 0 ? ValueChars::End::WrongReply : ValueChars::End::NoReply;
+            return false;
         }
-        result.end = count > 0 ? ValueChars::End::WrongReply : ValueChars::End::NoReply;
-        // A wrong reply is followed by a pause, no reply by the next try at once.
-        if (count > 0 && attempt < kValueCharsTries.tries)
-            exchangeWait(kWrongReplyPauseMs);
-        return false;
+        result.end = ValueChars::End::Read;
+        std::copy(chars->begin(), chars->end(), result.chars);
+        return true;
     });
     return result;
 }
