@@ -7,14 +7,9 @@
 // Usage: bench_params [runs per layout, default 1]
 // Runs under the offscreen platform unless QT_QPA_PLATFORM is set.
 
-#include "ConfigHome.h"
-#include "ElevatorParamPage.h"
-#include "PageTestHost.h"
-#include "ReportList.h"
-#include "SimController.h"
+#include "ElevatorReadAll.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 
 #include <algorithm>
 #include <cstdio>
@@ -32,23 +27,11 @@ struct Run
 
 Run readAll(SimModel model)
 {
-    ConfigHome home;
     SimOptions options;
     options.model = model;
-    SimController sim(options);
-    sim.linkAs(1);
-    PageTestHost host;
-    auto* page = new ElevatorParamPage(host);
-    host.addPage(page);
-    host.show();
-    if (!host.openChannel(1)) {
-        std::fprintf(stderr, "cannot open the simulated controller's port\n");
-        std::exit(1);
-    }
-    QElapsedTimer clock;
-    clock.start();
-    host.showPage(ElevatorParamPage::kIndex);
-    return {page->list()->rowCount(), double(clock.nsecsElapsed()) / 1e6};
+    ElevatorReadAll bench(options);
+    const double ms = bench.timeReadAll();
+    return {bench.rows(), ms};
 }
 
 } // namespace

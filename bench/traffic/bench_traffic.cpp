@@ -7,15 +7,10 @@
 // Usage: bench_traffic [runs each, default 3]
 // Runs under the offscreen platform unless QT_QPA_PLATFORM is set.
 
-#include "ConfigHome.h"
-#include "ElevatorParamPage.h"
-#include "PageTestHost.h"
-#include "ReportList.h"
-#include "SimController.h"
+#include "ElevatorReadAll.h"
 #include "TrafficWindow.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 
 #include <algorithm>
 #include <cstdio>
@@ -32,23 +27,11 @@ struct Run
 
 Run readAll(bool recording)
 {
-    ConfigHome home;
-    SimController sim;
-    sim.linkAs(1);
-    PageTestHost host;
-    auto* page = new ElevatorParamPage(host);
-    host.addPage(page);
-    host.show();
-    if (!host.openChannel(1)) {
-        std::fprintf(stderr, "cannot open the simulated controller's port\n");
-        std::exit(1);
-    }
-    TrafficWindow* window = recording ? TrafficWindow::showFor(&host) : nullptr;
+    ElevatorReadAll bench;
+    TrafficWindow* window = recording ? TrafficWindow::showFor(&bench.host()) : nullptr;
     QApplication::processEvents();
-    QElapsedTimer clock;
-    clock.start();
-    host.showPage(ElevatorParamPage::kIndex);
-    Run run{page->list()->rowCount(), 0, double(clock.nsecsElapsed()) / 1e6};
+    const double ms = bench.timeReadAll();
+    Run run{bench.rows(), 0, ms};
     if (window) {
         run.entries = window->log().size();
         window->close();
