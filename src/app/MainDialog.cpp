@@ -165,14 +165,15 @@ void MainDialog::linkStateChanged()
     recovery_->update();
 }
 
-// Only the device that was lost counts as back: while its name is gone,
-// COMn may stand for another device of the default map (a built-in port
-// that is always there). At the rate the page shown needs; without pages
+// Only COMn reached by the name it was lost under counts as back: while
+// its link is removed, COMn may stand for another device of the default
+// map (a built-in port that is always there). Behind the link the device
+// may come back under another device name. At the rate the page shown needs; without pages
 // at the elevator rate.
 bool MainDialog::reopenLink()
 {
     const std::optional<LinkSettings> settings = LinkSettings::read();
-    if (!settings || resolvePortDevice(settings->portNumber) != serialChannel.lostDevice())
+    if (!settings || portAddress(settings->portNumber) != serialChannel.lostPort())
         return false;
     if (pageHost_->hasPages())
         return pageHost_->reopenForShownPage();

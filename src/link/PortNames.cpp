@@ -9,17 +9,14 @@ QString comPortName(int n)
     return QStringLiteral("COM%1").arg(n);
 }
 
-QString resolvePortDevice(int n)
+QString portAddress(int n)
 {
 #ifdef Q_OS_WIN
     return comPortName(n);
 #else
     const QFileInfo link(vardoPortFolder() + QStringLiteral("/com%1").arg(n));
-    if (link.isSymLink() || link.exists()) {
-        // Open the real device, so that its lock is shared by every name.
-        const QString target = link.canonicalFilePath();
-        return target.isEmpty() ? link.absoluteFilePath() : target;
-    }
+    if (link.isSymLink() || link.exists())
+        return link.absoluteFilePath();
     if (n >= 1 && n <= 4)
         return QStringLiteral("/dev/ttyS%1").arg(n - 1);
     if (n >= 5 && n <= 8)
@@ -27,5 +24,17 @@ QString resolvePortDevice(int n)
     if (n == 9)
         return QStringLiteral("/dev/ttyACM0");
     return {};
+#endif
+}
+
+QString resolvePortDevice(int n)
+{
+    const QString address = portAddress(n);
+#ifdef Q_OS_WIN
+    return address;
+#else
+    // Open the real device, so that its lock is shared by every name.
+    const QString target = address.isEmpty() ? QString() : QFileInfo(address).canonicalFilePath();
+    return target.isEmpty() ? address : target;
 #endif
 }

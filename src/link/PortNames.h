@@ -11,3 +11,9 @@ QString comPortName(int n);
 // map: COM1-COM4 /dev/ttyS0-3, COM5-COM8 /dev/ttyUSB0-3, COM9 /dev/ttyACM0.
 // Empty when COMn has no device.
 QString resolvePortDevice(int n);
+
+// The name COMn reaches its device by, before any link is followed: the
+// link comN in the port folder when there is one, otherwise the default
+// map's device. A device that is plugged back may come back under another
+// device name; the name of COMn stays.
+QString portAddress(int n);

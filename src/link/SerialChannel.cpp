@@ -27,17 +27,25 @@ SerialChannel::~SerialChannel()
 bool SerialChannel::open(QObject* owner, int portNumber, int baud, char parity, int dataBits,
                          int stopBits, unsigned eventMask)
 {
-    return openDevice(owner, resolvePortDevice(portNumber), portNumber, baud, parity, dataBits, stopBits, eventMask);
+    return openAt(owner, portAddress(portNumber), resolvePortDevice(portNumber), portNumber, baud, parity, dataBits,
+                  stopBits, eventMask);
 }
 
 bool SerialChannel::openDevice(QObject* owner, const QString& devicePath, int portNumber, int baud, char parity,
                                int dataBits, int stopBits, unsigned eventMask)
+{
+    return openAt(owner, devicePath, devicePath, portNumber, baud, parity, dataBits, stopBits, eventMask);
+}
+
+bool SerialChannel::openAt(QObject* owner, const QString& address, const QString& devicePath, int portNumber,
+                           int baud, char parity, int dataBits, int stopBits, unsigned eventMask)
 {
     close();
     owner_ = owner;
     portNumber_ = portNumber;
     eventMask_ = eventMask;
     devicePath_ = devicePath;
+    portAddress_ = address;
     if (devicePath_.isEmpty())
         return false;
 
@@ -382,7 +390,7 @@ void SerialChannel::deviceLost(const char* step, const QString& systemText)
     lossReports_ << errorText(step, systemText);
     dropPort();
     lost_ = true;
-    lostDevice_ = devicePath_;
+    lostPort_ = portAddress_;
     if (linkStateChanged_)
         linkStateChanged_();
     if (QCoreApplication* app = QCoreApplication::instance())

@@ -60,8 +60,9 @@ public:
     bool openDenied() const { return openDenied_; }
     // True from a lost device until the channel is opened again.
     bool lost() const { return lost_; }
-    // The device that was lost.
-    QString lostDevice() const { return lostDevice_; }
+    // The name the lost device was opened by: COMn's link in the port
+    // folder or its device, or the path given to openDevice.
+    QString lostPort() const { return lostPort_; }
     // Ends delivery and closes the port; harmless on a closed channel.
     void close();
 
@@ -103,6 +104,9 @@ public:
     int linkBusy = 0;
 
 private:
+    // Opens devicePath, reached by the name address (COMn's link or device).
+    bool openAt(QObject* owner, const QString& address, const QString& devicePath, int portNumber, int baud,
+                char parity, int dataBits, int stopBits, unsigned eventMask);
     int readReply(char* buffer, int wanted);
     void drainInput();
     void waitForInput(int ms);
@@ -137,6 +141,7 @@ private:
     int portNumber_ = 0;
     unsigned eventMask_ = 0;
     QString devicePath_;
+    QString portAddress_;
     bool draining_ = false;
     bool readingReply_ = false;
     // Set while write() works on the port: a failure then is the write's.
@@ -148,7 +153,7 @@ private:
     TrafficObserver trafficObserver_;
     std::function<void()> linkStateChanged_;
     bool lost_ = false;
-    QString lostDevice_;
+    QString lostPort_;
     bool openDenied_ = false;
 };
 
