@@ -385,6 +385,12 @@ private:
         QWidget* p = page(tab);
         return p ? p->findChild<T*>(QLatin1String(name)) : nullptr;
     }
+    // The tab's list has rows.
+    bool listFilled(int tab, const char* list) const
+    {
+        const auto* tree = child<QTreeWidget>(tab, list);
+        return tree && tree->topLevelItemCount() > 0;
+    }
 
     void startController();
     void pullCable();
@@ -582,8 +588,7 @@ void Session::statusPage()
     showTab(StatusTab,
             [this] {
                 auto* floor = child<QLabel>(StatusTab, "floorText");
-                auto* list = child<QTreeWidget>(StatusTab, "floorList");
-                return floor && !floor->text().isEmpty() && list && list->topLevelItemCount() > 0;
+                return floor && !floor->text().isEmpty() && listFilled(StatusTab, "floorList");
             },
             15000);
     settle(1500);
@@ -640,12 +645,7 @@ void Session::shaftPage()
 {
     if (!wanted(QStringLiteral("page-shaft")))
         return;
-    showTab(ShaftTab,
-            [this] {
-                auto* list = child<QTreeWidget>(ShaftTab, "shaftList");
-                return list && list->topLevelItemCount() > 0;
-            },
-            30000);
+    showTab(ShaftTab, [this] { return listFilled(ShaftTab, "shaftList"); }, 30000);
     shootPage(ShaftTab, QStringLiteral("page-shaft"));
 }
 
@@ -662,20 +662,14 @@ void Session::faultPage()
 {
     if (!anyWanted({"page-faults", "box-fault-description"}))
         return;
-    showTab(FaultTab,
-            [this] {
-                auto* list = child<QTreeWidget>(FaultTab, "faultList");
-                return list && list->topLevelItemCount() > 0;
-            },
-            30000);
+    showTab(FaultTab, [this] { return listFilled(FaultTab, "faultList"); }, 30000);
     shootPage(FaultTab, QStringLiteral("page-faults"));
     // A double click on a record tells what its code means.
     shootDialog(
         QStringLiteral("box-fault-description"),
         [this] {
-            auto* list = child<QTreeWidget>(FaultTab, "faultList");
-            if (list && list->topLevelItemCount() > 0)
-                doubleClickRow(list, 0);
+            if (listFilled(FaultTab, "faultList"))
+                doubleClickRow(child<QTreeWidget>(FaultTab, "faultList"), 0);
         },
         [](QWidget* w) { return qobject_cast<QMessageBox*>(w) != nullptr; });
 }
@@ -686,12 +680,7 @@ void Session::elevatorParamPage()
                     "dialog-lockout-schedule", "dialog-floor-period", "dialog-ic-card", "dialog-import-preview",
                     "box-reset-confirm"}))
         return;
-    showTab(ElevatorParamTab,
-            [this] {
-                auto* list = child<QTreeWidget>(ElevatorParamTab, "paramList");
-                return list && list->topLevelItemCount() > 0;
-            },
-            60000);
+    showTab(ElevatorParamTab, [this] { return listFilled(ElevatorParamTab, "paramList"); }, 60000);
     shootPage(ElevatorParamTab, QStringLiteral("page-elevator-params"));
 
     shootDialog(
@@ -805,12 +794,7 @@ void Session::doorParamPage()
 {
     if (!wanted(QStringLiteral("page-door-params")))
         return;
-    showTab(DoorParamTab,
-            [this] {
-                auto* list = child<QTreeWidget>(DoorParamTab, "paramList");
-                return list && list->topLevelItemCount() > 0;
-            },
-            60000);
+    showTab(DoorParamTab, [this] { return listFilled(DoorParamTab, "paramList"); }, 60000);
     shootPage(DoorParamTab, QStringLiteral("page-door-params"));
 }
 
