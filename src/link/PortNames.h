@@ -2,6 +2,11 @@
 
 #include <QString>
 
+// The COM names the tool knows, COM1 to COM9: the stored settings keep the
+// port as one digit.
+inline constexpr int kFirstComPort = 1;
+inline constexpr int kLastComPort = 9;
+
 // "COM%d" of n.
 QString comPortName(int n);
 

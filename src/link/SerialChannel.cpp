@@ -46,16 +46,17 @@ bool SerialChannel::openAt(QObject* owner, const QString& address, const QString
     eventMask_ = eventMask;
     devicePath_ = devicePath;
     portAddress_ = address;
+    openFailure_ = PortOpenFailure::NoDevice;
     if (devicePath_.isEmpty())
         return false;
 
-    openDenied_ = false;
     auto port = std::make_unique<QSerialPort>();
     port->setPortName(devicePath_);
     if (!port->open(QIODevice::ReadWrite)) {
-        openDenied_ = port->error() == QSerialPort::PermissionError;
+        openFailure_ = classifyPortOpenFailure(port->error(), userMayUseDevice(devicePath_));
         return false;
     }
+    openFailure_ = PortOpenFailure::None;
     port_ = std::move(port);
 
     // The line settings of "baud=%d parity=%c data=%d stop=%d".

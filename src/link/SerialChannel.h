@@ -1,5 +1,7 @@
 #pragma once
 
+#include "PortOpenFailure.h"
+
 #include <QPointer>
 #include <QString>
 #include <QStringList>
@@ -56,8 +58,8 @@ public:
     bool openDevice(QObject* owner, const QString& devicePath, int portNumber, int baud, char parity,
                     int dataBits, int stopBits, unsigned eventMask);
     bool isOpen() const;
-    // The last open failed because the user may not use the device.
-    bool openDenied() const { return openDenied_; }
+    // Why the last open failed; None after a successful open.
+    PortOpenFailure openFailure() const { return openFailure_; }
     // True from a lost device until the channel is opened again.
     bool lost() const { return lost_; }
     // The name the lost device was opened by: COMn's link in the port
@@ -154,7 +156,7 @@ private:
     std::function<void()> linkStateChanged_;
     bool lost_ = false;
     QString lostPort_;
-    bool openDenied_ = false;
+    PortOpenFailure openFailure_ = PortOpenFailure::None;
 };
 
 // The one channel of the program.

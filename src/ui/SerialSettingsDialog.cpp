@@ -71,13 +71,21 @@ QComboBox* makeList(QWidget* parent, const char* name, const QStringList& items)
 
 QString portInitFailureText()
 {
+    switch (serialChannel.openFailure()) {
+    case PortOpenFailure::Busy:
+        return kPortFailed + QStringLiteral("\n\n串口被其他程序占用\n"
+                                            "请关闭正在使用该串口的程序（另一个 VARDO、vardo-cli 或终端程序）后再试。");
+    case PortOpenFailure::Denied:
 #ifdef Q_OS_LINUX
-    // Serial devices belong to the group dialout.
-    if (serialChannel.openDenied())
+        // Serial devices belong to the group dialout.
         return kPortFailed + QStringLiteral("\n\n没有打开串口的权限：请把用户加入 dialout 组"
                                             "（sudo adduser $USER dialout），然后重新登录。");
+#else
+        return kPortFailed;
 #endif
-    return kPortFailed;
+    default:
+        return kPortFailed;
+    }
 }
 
 const int SerialSettingsDialog::kBaudRates[8] = {1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200};
@@ -208,12 +216,17 @@ void SerialSettingsDialog::loadStoredValues()
     stopBitsText_ = QString::number(stopBits_);
 }
 
-// Lists every port of COM1 to COM8 that opens. The channel ends closed,
-// whatever it held before.
+// Lists every COM name whose device is there, in order: a port that
+// opens, and one that is held by another program or that the user may not
+// open yet (both can be mended without another choice here). A device that
+// does not work as a port (a serial driver's placeholder) is left out. The
+// channel ends closed, whatever it held before.
 void SerialSettingsDialog::probePorts()
 {
-    for (int n = 1; n <= 8; ++n) {
-        if (serialChannel.open(this, n, 9600, 'N', 8, 1, SerialChannel::kEventMask)) {
+    for (int n = kFirstComPort; n <= kLastComPort; ++n) {
+        const bool opened = serialChannel.open(this, n, 9600, 'N', 8, 1, SerialChannel::kEventMask);
+        const PortOpenFailure failure = serialChannel.openFailure();
+        if (opened || failure == PortOpenFailure::Busy || failure == PortOpenFailure::Denied) {
             portCombo_->addItem(comPortName(n));
 #ifndef Q_OS_WIN
             portCombo_->setItemData(portCombo_->count() - 1, serialChannel.devicePath(), Qt::ToolTipRole);

@@ -5,12 +5,12 @@
 
 class QComboBox;
 
-// "串口初始化失败，请重新设置", and why when the port was there but the user
-// may not open it.
+// "串口初始化失败，请重新设置", and why, when the port is held by another
+// program or its permissions deny the user.
 QString portInitFailureText();
 
 // The modal dialog "串口设置" in which the user picks the COM port and the
-// line settings. Opening it probes COM1 to COM8 on the one channel (which
+// line settings. Opening it probes COM1 to COM9 on the one channel (which
 // closes the channel); OK stores the settings and asks for a restart;
 // Cancel re-opens the channel from the stored settings.
 class SerialSettingsDialog : public QDialog

@@ -8,6 +8,8 @@
 #include "ShellTestSupport.h"
 #include "SimController.h"
 
+#include <QFileInfo>
+#include <QSerialPort>
 #include <QTabBar>
 #include <QtTest>
 
@@ -16,6 +18,8 @@
 namespace {
 
 const QString kPortFailed = QStringLiteral("串口初始化失败，请重新设置");
+const QString kPortBusy = kPortFailed + QStringLiteral(
+    "\n\n串口被其他程序占用\n请关闭正在使用该串口的程序（另一个 VARDO、vardo-cli 或终端程序）后再试。");
 // Sent after the bytes under test: once the page has it, everything before
 // it has been assembled.
 const QByteArray kSentinel = "\x02" "FFZZ00\x03";
@@ -102,16 +106,24 @@ private Q_SLOTS:
     void startup_without_pages_data()
     {
         QTest::addColumn<bool>("stored");
+        QTest::addColumn<bool>("heldElsewhere");
         QTest::addColumn<QStringList>("messagesBeforeDialog");
-        QTest::newRow("fresh installation") << false << QStringList();
-        QTest::newRow("stored port missing") << true << QStringList{kPortFailed};
+        QTest::newRow("fresh installation") << false << false << QStringList();
+        QTest::newRow("stored port missing") << true << false << QStringList{kPortFailed};
+        QTest::newRow("stored port held by another program") << true << true << QStringList{kPortBusy};
     }
 
     void startup_without_pages()
     {
         QFETCH(bool, stored);
+        QFETCH(bool, heldElsewhere);
         QFETCH(QStringList, messagesBeforeDialog);
-        if (stored) {
+        QSerialPort otherProgram;
+        if (heldElsewhere) {
+            home_->writeSettings("1N81", "9600", "38400", "E");
+            otherProgram.setPortName(QFileInfo(sim().devicePath()).canonicalFilePath());
+            QVERIFY(otherProgram.open(QIODevice::ReadWrite));
+        } else if (stored) {
             home_->writeSettings("2N81", "9600", "38400", "E");
             home_->linkMissingPort(2);
         }

@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QGroupBox>
 #include <QPushButton>
+#include <QSerialPort>
 #include <QSettings>
 #include <QtTest>
 
@@ -75,10 +76,10 @@ class SettingsDialogTest : public QObject
     std::unique_ptr<MainWindowStandIn> main_;
 
     // COM1 is the simulator, the other ports in `present` are plain
-    // pseudo-terminals, the rest of COM1 to COM8 do not exist.
+    // pseudo-terminals, the rest of COM1 to COM9 do not exist.
     void placePorts(const QList<int>& present)
     {
-        for (int n = 1; n <= 8; ++n) {
+        for (int n = 1; n <= 9; ++n) {
             if (!present.contains(n)) {
                 home_->linkMissingPort(n);
             } else if (n == 1) {
@@ -216,12 +217,15 @@ private Q_SLOTS:
         QVERIFY(prompts_->messages.isEmpty());
     }
 
-    // The probe lists what opens, shows each device and leaves the channel
-    // closed, also when it held one of the listed ports before.
-    void probe_lists_the_ports_that_open()
+    // The probe lists every COM name whose device is there, COM9 too, and
+    // a port that another program holds; it shows each device and leaves
+    // the channel closed, also when it held one of the listed ports before.
+    void probe_lists_the_ports_that_are_there()
     {
-        placePorts({1, 4, 8});
+        placePorts({1, 4, 8, 9});
         home_->writeSettings("1N81", "9600", "38400", "E");
+        QSerialPort otherProgram(QFileInfo(ptys_[0]->slavePath()).canonicalFilePath());
+        QVERIFY(otherProgram.open(QIODevice::ReadWrite));
         QVERIFY(serialChannel.open(main_.get(), 1, 9600, 'N', 8, 1, SerialChannel::kEventMask));
         SerialSettingsDialog dialog(main_.get());
         QVERIFY(!serialChannel.isOpen());
@@ -231,10 +235,11 @@ private Q_SLOTS:
             listed << ports->itemText(i);
             tips << ports->itemData(i, Qt::ToolTipRole).toString();
         }
-        QCOMPARE(listed, (QStringList{"COM1", "COM4", "COM8"}));
+        QCOMPARE(listed, (QStringList{"COM1", "COM4", "COM8", "COM9"}));
         const QString sim = QFileInfo(sim_->devicePath()).canonicalFilePath();
         QCOMPARE(tips, (QStringList{sim, QFileInfo(ptys_[0]->slavePath()).canonicalFilePath(),
-                                    QFileInfo(ptys_[1]->slavePath()).canonicalFilePath()}));
+                                    QFileInfo(ptys_[1]->slavePath()).canonicalFilePath(),
+                                    QFileInfo(ptys_[2]->slavePath()).canonicalFilePath()}));
         QCOMPARE(ports->currentText(), QStringLiteral("COM1"));
     }
 

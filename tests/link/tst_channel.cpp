@@ -5,6 +5,8 @@
 #include "SerialChannel.h"
 #include "TestPty.h"
 
+#include <QFileInfo>
+#include <QSerialPort>
 #include <QtTest>
 
 #include <termios.h>
@@ -224,6 +226,42 @@ private Q_SLOTS:
         QVERIFY(!serialChannel.open(&sink_, 8, 9600, 'N', 8, 1, SerialChannel::kEventMask));
         QVERIFY(!serialChannel.isOpen());
         QVERIFY(errors_.isEmpty());
+        QCOMPARE(serialChannel.openFailure(), PortOpenFailure::NoDevice);
+    }
+
+    // A port that another program holds (here one more port object, as a
+    // second VARDO or a terminal would) fails as busy, not as a permission
+    // the user lacks; a successful open forgets the reason.
+    void port_held_by_another_program_is_busy()
+    {
+        serialChannel.close();
+        QSerialPort other(QFileInfo(pty_->slavePath()).canonicalFilePath());
+        QVERIFY(other.open(QIODevice::ReadWrite));
+        QVERIFY(!serialChannel.open(&sink_, 3, 9600, 'N', 8, 1, SerialChannel::kEventMask));
+        QCOMPARE(serialChannel.openFailure(), PortOpenFailure::Busy);
+        other.close();
+        QVERIFY(serialChannel.open(&sink_, 3, 9600, 'N', 8, 1, SerialChannel::kEventMask));
+        QCOMPARE(serialChannel.openFailure(), PortOpenFailure::None);
+    }
+
+    // Qt reports a lock, a busy device and a denied permission alike; the
+    // device's permissions tell them apart.
+    void failure_reasons_data()
+    {
+        QTest::addColumn<QSerialPort::SerialPortError>("error");
+        QTest::addColumn<bool>("mayUse");
+        QTest::addColumn<PortOpenFailure>("reason");
+        QTest::newRow("no device") << QSerialPort::DeviceNotFoundError << true << PortOpenFailure::NoDevice;
+        QTest::newRow("locked or busy") << QSerialPort::PermissionError << true << PortOpenFailure::Busy;
+        QTest::newRow("permissions deny") << QSerialPort::PermissionError << false << PortOpenFailure::Denied;
+        QTest::newRow("not a working port") << QSerialPort::ResourceError << true << PortOpenFailure::Other;
+    }
+    void failure_reasons()
+    {
+        QFETCH(QSerialPort::SerialPortError, error);
+        QFETCH(bool, mayUse);
+        QFETCH(PortOpenFailure, reason);
+        QCOMPARE(classifyPortOpenFailure(error, mayUse), reason);
     }
 
     void busy_guard_restores_on_every_path()
