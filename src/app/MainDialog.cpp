@@ -20,6 +20,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QScreen>
 #include <QTabBar>
 
@@ -197,6 +198,18 @@ void MainDialog::closeEvent(QCloseEvent* event)
     }
     closeRequested_ = true;
     QDialog::closeEvent(event);
+}
+
+// Escape, which closes a dialog, leaves the main window alone: one Escape
+// too many after a box must not end the session. The close button, Alt+F4
+// and the desktop still close it.
+void MainDialog::keyPressEvent(QKeyEvent* event)
+{
+    if (event->matches(QKeySequence::Cancel)) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void MainDialog::reject()

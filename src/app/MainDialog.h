@@ -36,6 +36,7 @@ public Q_SLOTS:
 protected:
     bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void takeByte(unsigned char byte);

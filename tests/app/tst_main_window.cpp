@@ -445,6 +445,25 @@ private Q_SLOTS:
         QCOMPARE(tool.result(), int(QDialog::Rejected));
     }
 
+    // Escape, on the window or on a page's control, leaves the tool open;
+    // the close button still closes it.
+    void escape_does_not_close_the_window()
+    {
+        home_->writeSettings("1N81", "9600", "38400", "E");
+        sim();
+        MainDialog& tool = startTool();
+        tool.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&tool));
+        for (QWidget* target : {static_cast<QWidget*>(&tool), static_cast<QWidget*>(tool.pageHost()->tabBar())}) {
+            target->setFocus();
+            QTest::keyClick(target, Qt::Key_Escape);
+            QVERIFY(tool.isVisible());
+            QVERIFY(!tool.closeRequested());
+        }
+        tool.close();
+        QVERIFY(!tool.isVisible());
+    }
+
     void close_without_exchange_is_at_once()
     {
         home_->writeSettings("1N81", "9600", "38400", "E");
