@@ -9,7 +9,7 @@ const ParamPageProfile kDoor{
     .descriptionColumnWidth = 330,
     .cardButton = false,
     .controller = params::kDoorController,
-    .readFailure = QString(),
+    .readFailure = QStringLiteral("通讯失败，请刷新!"),
     .endsOnTabChoice = false,
     .editors = {},
     .fileName = QStringLiteral("门机参数"),

@@ -143,8 +143,9 @@ void ParamPage::deactivate()
 
 void ParamPage::readAll()
 {
-    if (list_->rowCount() > 0)
+    if (complete_)
         return;
+    list_->clearRows();
     params::ReadAllResult result;
     {
         WaitCursor wait;
@@ -162,7 +163,9 @@ void ParamPage::readAll()
     }
     if (result.end != params::ReadAllEnd::NoProbeReply)
         layout_ = result.layout;
-    if (result.end == params::ReadAllEnd::Failed && !profile_.readFailure.isEmpty())
+    complete_ = result.end == params::ReadAllEnd::Complete;
+    const bool failed = result.end == params::ReadAllEnd::Failed || result.end == params::ReadAllEnd::NoProbeReply;
+    if (failed && !profile_.readFailure.isEmpty())
         prompts::showMessage(profile_.readFailure);
 }
 
@@ -280,7 +283,18 @@ void ParamPage::rereadParameter(int index)
 void ParamPage::refresh()
 {
     list_->clearRows();
+    complete_ = false;
     activate();
+}
+
+// A list cut short would make a file with records missing, or write only
+// part of a file into the controller.
+bool ParamPage::refuseIncompleteList(const QString& refusal)
+{
+    if (complete_)
+        return false;
+    prompts::showMessage(refusal);
+    return true;
 }
 
 void ParamPage::resetParameters()
@@ -299,7 +313,7 @@ void ParamPage::resetParameters()
 
 void ParamPage::saveFile()
 {
-    if (list_->rowCount() == 0)
+    if (refuseIncompleteList(QStringLiteral("参数未读全，请刷新后再保存")))
         return;
     const QString path = prompts::askSaveFile(profile_.fileName, profile_.fileFilter, QStringLiteral("F"));
     if (path.isEmpty())
@@ -320,9 +334,9 @@ void ParamPage::saveFile()
 // of the writes.
 void ParamPage::importFile()
 {
-    const int rows = list_->rowCount();
-    if (rows == 0)
+    if (refuseIncompleteList(QStringLiteral("参数未读全，请刷新后再导入")))
         return;
+    const int rows = list_->rowCount();
     const QString path = prompts::askOpenFile(profile_.fileName, profile_.fileFilter, QStringLiteral("F"));
     if (path.isEmpty())
         return;

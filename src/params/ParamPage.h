@@ -28,7 +28,7 @@ struct ParamPageProfile
 
     // How the controller's parameters are read and written.
     const params::ParamController& controller;
-    QString readFailure;  // shown when a failure ends the read-all; empty: nothing
+    QString readFailure;  // shown when a failure ends the read-all, the first read too
     // A click on another tab ends the read-all after the current parameter.
     bool endsOnTabChoice;
 
@@ -41,7 +41,8 @@ struct ParamPageProfile
 };
 
 // A list of every parameter of a controller with value and description,
-// read when the page is shown while the list is empty; a filter above it
+// read when the page is shown until a read-all has run to its end (a list
+// that a failure or a tab choice cut short is read anew); a filter above it
 // shows the rows whose number or description holds a text. A double click
 // edits one parameter (write, then read back); the buttons reset all
 // parameters to defaults (asked first), read all again, save the list to a
@@ -60,6 +61,8 @@ public:
     ReportList* list() const { return list_; }
     QLineEdit* filterEdit() const { return filterEdit_; }
     bool reading() const { return reading_; }
+    // The list holds the whole read-all: only then can it be saved.
+    bool complete() const { return complete_; }
     // Valid after a read-all: the layout the controller uses.
     const ParamLayout& layout() const { return layout_; }
     bool extendedLayout() const { return layout_.table == ParamTable::Layout173; }
@@ -73,6 +76,7 @@ public:
 
 private:
     void readAll();
+    bool refuseIncompleteList(const QString& refusal);
     void appendRow(const params::ParamRow& row);
     bool editValue(int index, int row);
     bool editBitMask(int index, int row);
@@ -89,6 +93,7 @@ private:
     QLineEdit* filterEdit_ = nullptr;
     ParamLayout layout_;
     bool reading_ = false;
+    bool complete_ = false;
 };
 
 // A value typed for a parameter: a whole decimal number from 0 to 65535,

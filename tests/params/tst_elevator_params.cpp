@@ -76,7 +76,7 @@ private Q_SLOTS:
 
     // A click on another tab while the list fills ends the read after the
     // parameter under way, then shows that tab through the usual switch;
-    // coming back reads nothing as long as the list holds rows.
+    // coming back reads the list cut short anew, whole.
     void choosing_another_tab_ends_the_read()
     {
         int rowsAtClick = -1;
@@ -102,11 +102,30 @@ private Q_SLOTS:
         QVERIFY(tool_->prompts().messages.isEmpty());
         QVERIFY(QApplication::overrideCursor() == nullptr);
 
+        QVERIFY(!tool_->page(kPage).complete());
         tool_->sim().clearRequests();
         tool_->clickTab(kPage);
         QCOMPARE(tool_->tabs().currentPage(), kPage);
-        QCOMPARE(rows().rowCount(), kept);
+        QCOMPARE(rows().rowCount(), 173);
+        QCOMPARE(tool_->payloads().value(0), QByteArray("A100"));
+        QCOMPARE(countOf(tool_->payloads(), "A5"), 173);
+        QVERIFY(tool_->page(kPage).complete());
+        tool_->sim().clearRequests();
+        tool_->clickTab(3);
+        tool_->clickTab(kPage);
         QVERIFY(tool_->payloads().isEmpty());
+    }
+
+    // A controller that does not answer the first read: the page says so.
+    void silent_controller_is_told()
+    {
+        tool_->sim().setSilent(true);
+        tool_->clickButton(kPage, "refreshButton");
+        tool_->sim().setSilent(false);
+        QCOMPARE(rows().rowCount(), 0);
+        QCOMPARE(tool_->prompts().messages, QStringList{"通讯失败，请刷新!"});
+        tool_->clickButton(kPage, "refreshButton");
+        QCOMPARE(rows().rowCount(), 173);
     }
 
     // "刷新" reads every parameter of the layout the probe reports; rows
@@ -304,14 +323,16 @@ private Q_SLOTS:
     }
 
     // "复位": 'F' 'R' '3', 5 s, then the list is emptied and read again (here
-    // the controller has gone quiet by then, so the list stays empty).
+    // the controller has gone quiet by then, so the list stays empty and the
+    // page says so).
     void reset_data()
     {
+        const QString noRead = QStringLiteral("通讯失败，请刷新!");
         QTest::addColumn<QByteArray>("reply");  // data of the 'F' 'R' reply; "-": none
         QTest::addColumn<QStringList>("messages");
-        QTest::newRow("confirmed") << QByteArray() << QStringList();
-        QTest::newRow("refused") << QByteArray("30") << QStringList{"复位F参数失败"};
-        QTest::newRow("no reply") << QByteArray("-") << QStringList{"复位F参数失败"};
+        QTest::newRow("confirmed") << QByteArray() << QStringList{noRead};
+        QTest::newRow("refused") << QByteArray("30") << QStringList{"复位F参数失败", noRead};
+        QTest::newRow("no reply") << QByteArray("-") << QStringList{"复位F参数失败", noRead};
     }
 
     void reset()
