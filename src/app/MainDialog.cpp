@@ -39,6 +39,7 @@ constexpr int kTabHeight = 340;
 namespace {
 const QString kTitle = QStringLiteral("VARDO");
 const QString kTitleLinkDown = QStringLiteral("VARDO - 通讯中断");
+const QString kTitleSilent = QStringLiteral("VARDO - 控制器无应答");
 } // namespace
 
 MainDialog::MainDialog()
@@ -78,6 +79,10 @@ MainDialog::MainDialog()
     setMinimumSize(window);
     restoreWindowState();
 
+    connect(pageHost_, &PageTabCtrl::controllerSilenceChanged, this, [this](bool silent) {
+        controllerSilent_ = silent;
+        updateTitle();
+    });
     serialChannel.setExchangeEndedHandler([this] { exchangeEnded(); });
     serialChannel.setLinkStateHandler([this] { linkStateChanged(); });
 }
@@ -162,8 +167,17 @@ void MainDialog::takeByte(unsigned char byte)
 // the port to come back.
 void MainDialog::linkStateChanged()
 {
-    setWindowTitle(serialChannel.lost() ? kTitleLinkDown : kTitle);
+    updateTitle();
     recovery_->update();
+}
+
+// A line that is down says more than a controller that does not answer.
+void MainDialog::updateTitle()
+{
+    if (serialChannel.lost())
+        setWindowTitle(kTitleLinkDown);
+    else
+        setWindowTitle(controllerSilent_ ? kTitleSilent : kTitle);
 }
 
 // Only COMn reached by the name it was lost under counts as back: while

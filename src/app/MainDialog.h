@@ -43,6 +43,7 @@ private:
     void exchangeEnded();
     void runSettingsDialog();
     void linkStateChanged();
+    void updateTitle();
     bool reopenLink();
     void linkRestored();
     void restoreWindowState();
@@ -52,6 +53,8 @@ private:
     LinkRecovery* recovery_;
     FrameAssembler assembler_;
     bool closeRequested_ = false;
+    // The page shown gets no reply from the controller.
+    bool controllerSilent_ = false;
     // A close that came during a synchronous exchange, carried out after it.
     bool closePending_ = false;
 };

@@ -135,6 +135,11 @@ void PageTabCtrl::reportPortFailure()
     dialog.exec();
 }
 
+void PageTabCtrl::showControllerSilent(bool silent)
+{
+    Q_EMIT controllerSilenceChanged(silent);
+}
+
 void PageTabCtrl::watchTabChoice(bool on)
 {
     if (on == watchingTabChoice_)

@@ -43,6 +43,11 @@ public:
 
     void watchTabChoice(bool on) override;
     bool otherTabChosen() override;
+    void showControllerSilent(bool silent) override;
+
+Q_SIGNALS:
+    // The page shown says whether the controller answers it.
+    void controllerSilenceChanged(bool silent);
 
 protected:
     // Screens user input while a page's read watches for a tab choice.

@@ -25,7 +25,8 @@ void showBit(LampIndicator* lamp, bool set)
 
 } // namespace
 
-IoPage::IoPage(PageHost& host, QWidget* parent) : Page(host, kIndex, parent)
+IoPage::IoPage(PageHost& host, QWidget* parent)
+    : Page(host, kIndex, parent), silence_(host, [this](bool silent) { showSilent(silent); })
 {
     auto* page = new QVBoxLayout(this);
     page->setContentsMargins(10, 10, 10, 10);
@@ -78,12 +79,14 @@ IoPage::~IoPage() = default;
 
 void IoPage::activate()
 {
+    silence_.shown();
     timer_.start(kPollMs);
 }
 
 void IoPage::deactivate()
 {
     timer_.stop();
+    silence_.hidden();
 }
 
 void IoPage::tick()
@@ -93,6 +96,18 @@ void IoPage::tick()
         return;
     request::ioPoll();
     sendRequest();
+    silence_.requested();
+}
+
+// Unknown, not the last state: each lamp stays grey until a reply sets it.
+void IoPage::showSilent(bool silent)
+{
+    if (!silent)
+        return;
+    for (LampIndicator* lamp : inputLamps_)
+        lamp->setLamp(LampIndicator::Red, LampIndicator::Grey, LampIndicator::Circular);
+    for (LampIndicator* lamp : outputLamps_)
+        lamp->setLamp(LampIndicator::Red, LampIndicator::Grey, LampIndicator::Circular);
 }
 
 void IoPage::frameArrived()
@@ -100,6 +115,7 @@ void IoPage::frameArrived()
     const std::optional<monitor::IoReply> reply = monitor::parseIoReply(rxFrame.text());
     if (!reply)
         return;
+    silence_.answered();
     for (int k = 0; k < reply->inputCount; ++k) {
         for (int j = 0; j < 8; ++j)
             showBit(inputLamps_[size_t(8 * k + j)], (reply->inputs[size_t(k)] >> j) & 1u);

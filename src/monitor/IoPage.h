@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ControllerSilence.h"
 #include "Page.h"
 
 #include <QTimer>
@@ -12,7 +13,8 @@ class LampIndicator;
 // the main-board inputs X0-X31, the car-board inputs TX0-TX31 and the
 // main-board outputs Y0-Y31. While shown it writes 'A' '4' every 100 ms
 // and lights (set bit) or darkens (clear bit) the lamps from the replies;
-// grey until the first reply. Only lamps whose state changes are redrawn.
+// grey until the first reply, and grey again while the controller does not
+// answer (ControllerSilence). Only lamps whose state changes are redrawn.
 class IoPage : public Page
 {
     Q_OBJECT
@@ -31,13 +33,17 @@ public:
     void frameArrived() override;
 
     bool polling() const { return timer_.isActive(); }
+    // The controller has not answered for a while: every lamp is grey.
+    bool controllerSilent() const { return silence_.silent(); }
     LampIndicator* inputLamp(int i) const { return inputLamps_[size_t(i)]; }
     LampIndicator* outputLamp(int i) const { return outputLamps_[size_t(i)]; }
 
 private:
     void tick();
+    void showSilent(bool silent);
 
     std::array<LampIndicator*, kInputs> inputLamps_{};
     std::array<LampIndicator*, kOutputs> outputLamps_{};
     QTimer timer_;
+    ControllerSilence silence_;
 };

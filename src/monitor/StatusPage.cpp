@@ -14,6 +14,7 @@
 #include "StatusPolls.h"
 #include "TrafficWindow.h"
 
+#include <QApplication>
 #include <QBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -30,7 +31,8 @@ int pollPhase = 0;
 
 } // namespace
 
-StatusPage::StatusPage(PageHost& host, QWidget* parent) : Page(host, kIndex, parent)
+StatusPage::StatusPage(PageHost& host, QWidget* parent)
+    : Page(host, kIndex, parent), silence_(host, [this](bool silent) { showSilent(silent); })
 {
     // "Times New Roman", 25 pixels high, normal weight, for the floor, the
     // mode and the running state; where it is missing a similar serif face,
@@ -120,27 +122,62 @@ StatusPage::StatusPage(PageHost& host, QWidget* parent) : Page(host, kIndex, par
 
     timer_.setInterval(kPollMs);
     connect(&timer_, &QTimer::timeout, this, &StatusPage::tick);
+    probeTimer_.setSingleShot(true);
+    probeTimer_.setInterval(kProbeAgainMs);
+    connect(&probeTimer_, &QTimer::timeout, this, &StatusPage::probeAgain);
 }
 
 StatusPage::~StatusPage() = default;
 
 void StatusPage::activate()
 {
+    silence_.shown();
+    probe();
+}
+
+// Without a reply (a controller switched on after the tool, a cable not
+// plugged at its end) the page probes again a second later, as long as it
+// is shown.
+void StatusPage::probe()
+{
+    probeTimer_.stop();
     extendedLayout_ = true;
     std::optional<bool> extended;
+    silence_.requested();
     {
         LinkBusyGuard busy;
         extended = probeExtendedLayout();
     }
-    if (!extended)
+    if (!extended) {
+        silence_.requested();
+        if (isPageShown())
+            probeTimer_.start();
         return;
+    }
+    silence_.answered();
     extendedLayout_ = *extended;
     timer_.start(kPollMs);
+}
+
+// Never inside another exchange or under a box or dialog over the window:
+// the next second tries again.
+void StatusPage::probeAgain()
+{
+    if (!isPageShown() || timer_.isActive())
+        return;
+    const QWidget* modal = QApplication::activeModalWidget();
+    if (serialChannel.linkBusy || (modal && modal != window())) {
+        probeTimer_.start();
+        return;
+    }
+    probe();
 }
 
 void StatusPage::deactivate()
 {
     timer_.stop();
+    probeTimer_.stop();
+    silence_.hidden();
 }
 
 void StatusPage::tick()
@@ -154,11 +191,13 @@ void StatusPage::tick()
     }
     monitor::writeNextStatusPoll(pollPhase);
     lamp_->setLamp(LampIndicator::Red, LampIndicator::Grey, LampIndicator::Circular);
+    silence_.requested();
 }
 
 void StatusPage::acquireFloorCount()
 {
     std::optional<int> count;
+    silence_.requested();
     {
         LinkBusyGuard busy;
         count = monitor::listedFloorCount(extendedLayout_, [](int parameter) -> std::optional<unsigned> {
@@ -170,6 +209,7 @@ void StatusPage::acquireFloorCount()
     }
     if (!count)
         return;
+    silence_.answered();
     rowCount_ = *count;
     floorList_->clearRows();
     for (int r = 0; r < rowCount_; ++r)
@@ -180,13 +220,30 @@ void StatusPage::frameArrived()
 {
     timer_.stop();
     const char* const frame = rxFrame.text();
+    bool reply = true;
     if (const auto status = monitor::parseStatusReply(frame))
         showStatus(*status);
     else if (const auto calls = monitor::parseCallReply(frame))
         showCalls(*calls);
     else if (const auto speed = monitor::parseSpeedReply(frame))
         showSpeed(*speed);
+    else
+        reply = false;
+    if (reply)
+        silence_.answered();
     timer_.start(kPollMs);
+}
+
+// Grey texts keep the last state readable without passing it off as live;
+// the lamp goes grey and the arrow dark until a status reply sets them.
+void StatusPage::showSilent(bool silent)
+{
+    for (QLabel* label : labels_)
+        label->setEnabled(!silent);
+    if (silent) {
+        lamp_->setLamp(LampIndicator::Red, LampIndicator::Grey, LampIndicator::Circular);
+        arrow_->setCell(0);
+    }
 }
 
 void StatusPage::showStatus(const monitor::StatusReply& reply)
@@ -266,6 +323,7 @@ void StatusPage::registerCall()
 void StatusPage::openSerialSettings()
 {
     timer_.stop();
+    probeTimer_.stop();
     while (serialChannel.isOpen())
         serialChannel.close();
     QPointer<StatusPage> self(this);

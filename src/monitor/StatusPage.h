@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ControllerSilence.h"
 #include "Page.h"
 #include "StatusDecoding.h"
 
@@ -13,11 +14,14 @@ class QLabel;
 class QPushButton;
 
 // Page 0, "电梯状态": the elevator's live state. On showing, it probes the
-// controller's layout; then every 100 ms it writes the next of the polls
+// controller's layout, once a second until the controller answers; then
+// every 100 ms it writes the next of the polls
 // 'A' '3', 'A' '8', 'A' '0' (after it has learnt the floor count once) and
 // shows what the replies carry: floor, mode, doors, lock, load, running or
 // fault, safety circuit, group, speed, direction and the calls of every
-// listed floor. A double click in the floor list registers a call.
+// listed floor. A double click in the floor list registers a call. When
+// the controller stops answering, the texts turn grey and the arrow dark
+// until the next reply (ControllerSilence).
 class StatusPage : public Page
 {
     Q_OBJECT
@@ -25,6 +29,7 @@ class StatusPage : public Page
 public:
     static constexpr int kIndex = 0;
     static constexpr int kPollMs = 100;
+    static constexpr int kProbeAgainMs = 1000;
 
     explicit StatusPage(PageHost& host, QWidget* parent = nullptr);
     ~StatusPage() override;
@@ -37,6 +42,10 @@ public:
     // Floors listed; 0 until the floor count is known.
     int rowCount() const { return rowCount_; }
     bool polling() const { return timer_.isActive(); }
+    // Waiting to probe again after a probe got no reply.
+    bool probing() const { return probeTimer_.isActive(); }
+    // The controller has not answered for a while: the texts are grey.
+    bool controllerSilent() const { return silence_.silent(); }
 
     GridListCtrl* floorList() const { return floorList_; }
     LampIndicator* statusLamp() const { return lamp_; }
@@ -58,8 +67,11 @@ public:
     QString groupText() const;
 
 private:
+    void probe();
+    void probeAgain();
     void tick();
     void acquireFloorCount();
+    void showSilent(bool silent);
     void showStatus(const monitor::StatusReply& reply);
     void showCalls(const monitor::CallReply& reply);
     void showSpeed(int mmPerSecond);
@@ -80,6 +92,8 @@ private:
     QPushButton* settingsButton_ = nullptr;
     QPushButton* trafficButton_ = nullptr;
     QTimer timer_;
+    QTimer probeTimer_;
+    ControllerSilence silence_;
 
     bool extendedLayout_ = false;
     int rowCount_ = 0;

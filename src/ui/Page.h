@@ -19,6 +19,11 @@ public:
     // Asked between two exchanges of such a read: takes the user input that
     // waited meanwhile; true once another tab has been chosen.
     virtual bool otherTabChosen() { return false; }
+
+    // A live page shown tells whether the controller answers its requests:
+    // true after its polls have gone unanswered for a while, false at the
+    // next reply and when the page is hidden.
+    virtual void showControllerSilent(bool silent) { (void)silent; }
 };
 
 // One tabbed page. The page host calls activate() when it shows the page

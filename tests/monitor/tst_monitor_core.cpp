@@ -1,3 +1,4 @@
+#include "ControllerSilence.h"
 #include "FloorDisplayText.h"
 #include "IoReply.h"
 #include "StatusDecoding.h"
@@ -15,6 +16,34 @@ class MonitorCoreTest : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    // Requests (r) and replies (a) at the given milliseconds: silent once
+    // 3 s have passed since the first request after the last reply.
+    void silence_after_three_seconds_data()
+    {
+        QTest::addColumn<QStringList>("events");
+        QTest::addColumn<qint64>("at");
+        QTest::addColumn<bool>("silent");
+        QTest::newRow("nothing asked") << QStringList{} << qint64(10000) << false;
+        QTest::newRow("just short") << QStringList{"r0", "r2900"} << qint64(2999) << false;
+        QTest::newRow("three seconds") << QStringList{"r0", "r100", "r2900"} << qint64(3000) << true;
+        QTest::newRow("a reply starts afresh") << QStringList{"r0", "a2000", "r2100"} << qint64(5000) << false;
+        QTest::newRow("and counts again") << QStringList{"r0", "a2000", "r2100"} << qint64(5100) << true;
+    }
+    void silence_after_three_seconds()
+    {
+        QFETCH(QStringList, events);
+        QFETCH(qint64, at);
+        QFETCH(bool, silent);
+        monitor::AnswerWatch watch;
+        for (const QString& e : events) {
+            if (e.startsWith(QLatin1Char('r')))
+                watch.requested(e.mid(1).toLongLong());
+            else
+                watch.answered();
+        }
+        QCOMPARE(watch.silent(at), silent);
+    }
+
     void floor_display_texts_data()
     {
         QTest::addColumn<int>("code");

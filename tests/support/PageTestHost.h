@@ -34,6 +34,10 @@ public:
     // receiver of the bytes.
     bool openChannel(int comNumber);
 
+    void showControllerSilent(bool silent) override { controllerSilent_ = silent; }
+    // What the page shown last said about the controller's answers.
+    bool controllerSilent() const { return controllerSilent_; }
+
     int framesDelivered() const { return framesDelivered_; }
     // Called when the ETX of a frame arrives, before it is handed on, and
     // after the page has handled it.
@@ -50,4 +54,5 @@ private:
     QList<Page*> pages_;
     int current_ = -1;
     int framesDelivered_ = 0;
+    bool controllerSilent_ = false;
 };

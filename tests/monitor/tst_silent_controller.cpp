@@ -1,0 +1,158 @@
+#include "ConfigHome.h"
+#include "IoPage.h"
+#include "LampIndicator.h"
+#include "MainDialog.h"
+#include "PageTabCtrl.h"
+#include "RecordingPrompts.h"
+#include "SerialChannel.h"
+#include "SimController.h"
+#include "SimWait.h"
+#include "StatusPage.h"
+
+#include <QLabel>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+const QString kTitle = QStringLiteral("VARDO");
+const QString kTitleSilent = QStringLiteral("VARDO - 控制器无应答");
+
+int countSent(const QList<QByteArray>& requests, const QByteArray& payload)
+{
+    int n = 0;
+    for (const QByteArray& r : requests)
+        n += r.mid(3).startsWith(payload) ? 1 : 0;
+    return n;
+}
+
+} // namespace
+
+// A controller that stops answering while the adapter stays plugged (its
+// cable pulled at the controller, the controller switched off): the live
+// pages in the main window on the simulated controller.
+class SilentControllerTest : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<ConfigHome> home_;
+    std::unique_ptr<RecordingPrompts> prompts_;
+    std::unique_ptr<SimController> sim_;
+    std::unique_ptr<MainDialog> tool_;
+
+    StatusPage* statusPage() const { return qobject_cast<StatusPage*>(tool_->pageHost()->page(StatusPage::kIndex)); }
+    IoPage* ioPage() const { return qobject_cast<IoPage*>(tool_->pageHost()->page(IoPage::kIndex)); }
+
+    void startTool()
+    {
+        tool_ = std::make_unique<MainDialog>();
+        tool_->show();
+        tool_->startUp();
+        QVERIFY(tool_->pageHost()->hasPages());
+    }
+
+    // The texts of floor, mode and run, as the user reads them: shown live
+    // or greyed.
+    QList<bool> statusTextsLive() const
+    {
+        QList<bool> live;
+        for (const char* name : {"floorText", "modeText", "runText"})
+            live << statusPage()->findChild<QLabel*>(QLatin1String(name))->isEnabled();
+        return live;
+    }
+
+    int ioLampsIn(int state) const
+    {
+        int n = 0;
+        for (int i = 0; i < IoPage::kInputs; ++i)
+            n += ioPage()->inputLamp(i)->lampState() == state ? 1 : 0;
+        for (int i = 0; i < IoPage::kOutputs; ++i)
+            n += ioPage()->outputLamp(i)->lampState() == state ? 1 : 0;
+        return n;
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        home_ = std::make_unique<ConfigHome>();
+        home_->writeSettings("1N81", "9600", "38400", "E");
+        prompts_ = std::make_unique<RecordingPrompts>();
+        SimOptions options;
+        options.manualTime = true;
+        sim_ = std::make_unique<SimController>(options);
+        sim_->linkAs(1);
+    }
+
+    void cleanup()
+    {
+        tool_.reset();
+        serialChannel.close();
+        sim_.reset();
+        prompts_.reset();
+        home_.reset();
+    }
+
+    // After 3 s of unanswered polls the title says so and what the page
+    // shows turns grey; the next reply brings both back. No box.
+    void silence_greys_the_page_data()
+    {
+        QTest::addColumn<int>("page");
+        QTest::newRow("status page") << int(StatusPage::kIndex);
+        QTest::newRow("I/O page") << int(IoPage::kIndex);
+    }
+    void silence_greys_the_page()
+    {
+        QFETCH(int, page);
+        const int all = IoPage::kInputs + IoPage::kOutputs;
+        startTool();
+        tool_->pageHost()->setCurrentIndex(page);
+        if (page == StatusPage::kIndex)
+            QTRY_VERIFY_WITH_TIMEOUT(!statusPage()->modeText().isEmpty(), 5000);
+        else
+            QTRY_COMPARE_WITH_TIMEOUT(ioLampsIn(LampIndicator::Grey), 0, 5000);
+        QCOMPARE(tool_->windowTitle(), kTitle);
+
+        sim_->setSilent(true);
+        QTRY_COMPARE_WITH_TIMEOUT(tool_->windowTitle(), kTitleSilent, 10000);
+        if (page == StatusPage::kIndex) {
+            QCOMPARE(statusTextsLive(), (QList<bool>{false, false, false}));
+            QCOMPARE(statusPage()->statusLamp()->lampState(), int(LampIndicator::Grey));
+        } else {
+            QCOMPARE(ioLampsIn(LampIndicator::Grey), all);
+        }
+
+        sim_->setSilent(false);
+        QTRY_COMPARE_WITH_TIMEOUT(tool_->windowTitle(), kTitle, 5000);
+        if (page == StatusPage::kIndex) {
+            QCOMPARE(statusTextsLive(), (QList<bool>{true, true, true}));
+            QTRY_VERIFY_WITH_TIMEOUT(statusPage()->statusLamp()->lampState() != LampIndicator::Grey, 3000);
+        } else {
+            QTRY_COMPARE_WITH_TIMEOUT(ioLampsIn(LampIndicator::Grey), 0, 3000);
+        }
+        QVERIFY(prompts_->messages.isEmpty());
+    }
+
+    // A controller switched on after the tool: the status page probes once
+    // a second while it gets no reply, then polls as usual.
+    void status_page_probes_until_the_controller_answers()
+    {
+        sim_->setSilent(true);
+        startTool();
+        StatusPage* page = statusPage();
+        QTRY_VERIFY_WITH_TIMEOUT(countSent(sim_->requests(), "A100") >= 3, 15000);
+        QVERIFY(!page->polling());
+        QCOMPARE(tool_->windowTitle(), kTitleSilent);
+
+        sim_->setSilent(false);
+        QTRY_VERIFY_WITH_TIMEOUT(page->polling(), 5000);
+        QVERIFY(waitForSent(*sim_, "A0", 5000));
+        QTRY_VERIFY_WITH_TIMEOUT(!page->modeText().isEmpty(), 5000);
+        QCOMPARE(tool_->windowTitle(), kTitle);
+        QVERIFY(!page->probing());
+        QVERIFY(prompts_->messages.isEmpty());
+    }
+};
+
+QTEST_MAIN(SilentControllerTest)
+#include "tst_silent_controller.moc"
