@@ -14,6 +14,7 @@
 #include "SerialChannel.h"
 #include "SerialSettingsDialog.h"
 #include "TrafficWindow.h"
+#include "UserGuide.h"
 #include "WindowState.h"
 
 #include <QBoxLayout>
@@ -22,6 +23,7 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QScreen>
+#include <QShortcut>
 #include <QTabBar>
 
 #include <algorithm>
@@ -52,6 +54,10 @@ MainDialog::MainDialog()
                    Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
     setWindowIcon(appIcon());
     TrafficWindow::installShortcut(this);
+    auto* guideShortcut = new QShortcut(QKeySequence::HelpContents, this);
+    guideShortcut->setObjectName(QStringLiteral("guideShortcut"));
+    guideShortcut->setContext(Qt::WindowShortcut);
+    connect(guideShortcut, &QShortcut::activated, this, [] { openUserGuide(); });
 
     // The smallest size, from the dialog units of the dialog font; wider
     // where the font needs it, so that all seven captions stand in one row.

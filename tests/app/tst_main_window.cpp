@@ -7,10 +7,15 @@
 #include "SerialChannel.h"
 #include "ShellTestSupport.h"
 #include "SimController.h"
+#include "UserGuide.h"
 
+#include <QDesktopServices>
+#include <QDir>
 #include <QFileInfo>
 #include <QSerialPort>
 #include <QTabBar>
+#include <QTemporaryDir>
+#include <QUrl>
 #include <QtTest>
 
 #include <memory>
@@ -33,6 +38,18 @@ const char* orNull(const QByteArray& value)
 {
     return value.isNull() ? nullptr : value.constData();
 }
+
+// Takes the files the tool hands to the desktop's viewer.
+class UrlCatcher : public QObject
+{
+    Q_OBJECT
+
+public:
+    QList<QUrl> urls;
+
+public Q_SLOTS:
+    void open(const QUrl& url) { urls << url; }
+};
 
 } // namespace
 
@@ -462,6 +479,57 @@ private Q_SLOTS:
         }
         tool.close();
         QVERIFY(!tool.isVisible());
+    }
+
+    // F1 hands the guide to the desktop's viewer: run from the build
+    // folder, the page made there or the guide's source.
+    void f1_opens_the_user_guide()
+    {
+        home_->writeSettings("1N81", "9600", "38400", "E");
+        sim();
+        MainDialog& tool = startTool();
+        tool.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&tool));
+        UrlCatcher viewer;
+        QDesktopServices::setUrlHandler(QStringLiteral("file"), &viewer, "open");
+        QTest::keyClick(&tool, Qt::Key_F1);
+        QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+        QCOMPARE(viewer.urls.size(), 1);
+        const QString guide = viewer.urls[0].toLocalFile();
+        QVERIFY2(guide.endsWith(QStringLiteral("/doc/guide.html")) || guide.endsWith(QStringLiteral("/docs/guide.md")),
+                 qPrintable(guide));
+        QVERIFY(QFileInfo(guide).isFile());
+        QVERIFY(prompts_->messages.isEmpty());
+    }
+
+    // Installed, the guide is found beside the program's prefix, the page
+    // before the Markdown; without either the box names where it looked.
+    void installed_guide_data()
+    {
+        QTest::addColumn<QStringList>("installed");
+        QTest::addColumn<QString>("found");
+        QTest::newRow("page and Markdown") << QStringList{"guide.html", "guide.md"} << "guide.html";
+        QTest::newRow("Markdown only") << QStringList{"guide.md"} << "guide.md";
+        QTest::newRow("none") << QStringList{} << QString();
+    }
+    void installed_guide()
+    {
+        QFETCH(QStringList, installed);
+        QFETCH(QString, found);
+        QTemporaryDir prefix;
+        const QString doc = prefix.filePath(QStringLiteral("share/doc/vardo"));
+        QVERIFY(QDir().mkpath(doc) && QDir().mkpath(prefix.filePath(QStringLiteral("bin"))));
+        for (const QString& name : installed) {
+            QFile file(doc + QLatin1Char('/') + name);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
+        const QStringList places = userGuidePlaces(prefix.filePath(QStringLiteral("bin")));
+        QCOMPARE(places.mid(0, 2), (QStringList{doc + QStringLiteral("/guide.html"), doc + QStringLiteral("/guide.md")}));
+        QCOMPARE(findUserGuide(places), found.isEmpty() ? QString() : doc + QLatin1Char('/') + found);
+        if (found.isEmpty()) {
+            QCOMPARE(userGuideMissingText(places),
+                     QStringLiteral("找不到用户指南。查找过：\n") + places.join(QLatin1Char('\n')));
+        }
     }
 
     void close_without_exchange_is_at_once()
