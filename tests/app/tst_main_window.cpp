@@ -82,6 +82,19 @@ class MainWindowTest : public QObject
         return *tool_;
     }
 
+    // The tool on the simulated controller, its window the active one (keys
+    // go to it).
+    MainDialog& startActiveTool()
+    {
+        home_->writeSettings("1N81", "9600", "38400", "E");
+        sim();
+        MainDialog& tool = startTool();
+        tool.activateWindow();
+        // The callers check that it became active.
+        (void)QTest::qWaitForWindowActive(&tool);
+        return tool;
+    }
+
     QStringList frames(int page) const
     {
         QStringList out = log_.frames(page);
@@ -466,11 +479,8 @@ private Q_SLOTS:
     // the close button still closes it.
     void escape_does_not_close_the_window()
     {
-        home_->writeSettings("1N81", "9600", "38400", "E");
-        sim();
-        MainDialog& tool = startTool();
-        tool.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&tool));
+        MainDialog& tool = startActiveTool();
+        QVERIFY(tool.isActiveWindow());
         for (QWidget* target : {static_cast<QWidget*>(&tool), static_cast<QWidget*>(tool.pageHost()->tabBar())}) {
             target->setFocus();
             QTest::keyClick(target, Qt::Key_Escape);
@@ -485,11 +495,8 @@ private Q_SLOTS:
     // folder, the page made there or the guide's source.
     void f1_opens_the_user_guide()
     {
-        home_->writeSettings("1N81", "9600", "38400", "E");
-        sim();
-        MainDialog& tool = startTool();
-        tool.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&tool));
+        MainDialog& tool = startActiveTool();
+        QVERIFY(tool.isActiveWindow());
         UrlCatcher viewer;
         QDesktopServices::setUrlHandler(QStringLiteral("file"), &viewer, "open");
         QTest::keyClick(&tool, Qt::Key_F1);
