@@ -198,8 +198,7 @@ void GeneralPage::setElevatorId()
     if (!sendable(elevatorIdEdit_, kIdNotAscii))
         return;
     clockTimer_.stop();
-    request::setElevatorId(identity::textWithCr(elevatorIdEdit_->text(), identity::kElevatorIdLength).constData());
-    sendRequest();
+    identity::sendElevatorId(elevatorIdEdit_->text());
     activate();
 }
 
@@ -208,12 +207,7 @@ void GeneralPage::setTelephone()
     if (!sendable(telephoneEdit_, kTelephoneNotAscii))
         return;
     clockTimer_.stop();
-    bool accepted = false;
-    {
-        LinkBusyGuard busy;
-        request::setTelephone(identity::textWithCr(telephoneEdit_->text(), identity::kTelephoneLength).constData());
-        accepted = accept::flagged('F', '2', 5)(transact(500, 30));
-    }
+    const bool accepted = identity::setTelephone(telephoneEdit_->text());
     QPointer<GeneralPage> self(this);
     prompts::showMessage(accepted ? kTelephoneSet : kTelephoneRefused);
     if (self)
@@ -224,8 +218,7 @@ void GeneralPage::setTelephone()
 void GeneralPage::resetRunCounter()
 {
     clockTimer_.stop();
-    request::resetRunCounter();
-    sendRequest();
+    identity::sendRunCounterReset();
     activate();
 }
 

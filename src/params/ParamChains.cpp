@@ -19,6 +19,7 @@ constexpr Tries kValueCharsTries{
 } // namespace
 
 const ParamController kElevatorController{
+    .peer = Peer::MainController,
     .fixedLayout = nullptr,
     .settleMs = 0,
     .readTries = {.tries = 2, .waitMs = 50, .wanted = 20},
@@ -29,6 +30,7 @@ const ParamController kElevatorController{
 };
 
 const ParamController kDoorController{
+    .peer = Peer::DoorOperator,
     .fixedLayout = &kDoorLayout,
     .settleMs = 100,
     .readTries = {.tries = 1, .waitMs = 50, .wanted = 20},
@@ -37,6 +39,16 @@ const ParamController kDoorController{
     .rereadTries = {.tries = 2, .waitMs = 50, .wanted = 20, .beforeMs = 50},
     .importFlagIndex = 7,
 };
+
+std::optional<Peer> identifyPeer()
+{
+    constexpr Tries kIdentifyTries{.tries = 2, .waitMs = 50, .wanted = 20};
+    LinkBusyGuard busy;
+    request::readParameter(0);
+    if (!exchangeUntil(kIdentifyTries, accept::framed('A', '5')))
+        return std::nullopt;
+    return decodeParamReply(rxFrame, false).number == 0 ? Peer::DoorOperator : Peer::MainController;
+}
 
 std::optional<ParamLayout> readLayout(const ParamController& controller)
 {
@@ -139,11 +151,18 @@ ValueChars readValueChars(int index)
 
 std::optional<unsigned> readParameterBack(const ParamController& controller, const ParamLayout& layout, int index)
 {
+    const std::optional<ParamRow> row = readParameterRow(controller, layout, index);
+    return row ? std::optional<unsigned>(row->value) : std::nullopt;
+}
+
+std::optional<ParamRow> readParameterRow(const ParamController& controller, const ParamLayout& layout, int index)
+{
     LinkBusyGuard busy;
     request::readParameter(index);
     if (!exchangeUntil(controller.rereadTries, accept::framed('A', '5')))
         return std::nullopt;
-    return decodeParamReply(rxFrame, layout.oneByte(index)).value;
+    const ParamReading reading = decodeParamReply(rxFrame, layout.oneByte(index));
+    return ParamRow{index, reading.number, reading.value, parameterDescription(layout.table, index).value_or(QString())};
 }
 
 std::optional<RefusedRecord> writeRecords(const ParamController& controller, const QList<ParamRecord>& records,
@@ -160,6 +179,21 @@ std::optional<RefusedRecord> writeRecords(const ParamController& controller, con
             progress(++written);
     }
     return std::nullopt;
+}
+
+WriteOutcome writeRecord(const ParamController& controller, const ParamRecord& record, int retries, bool fast)
+{
+    constexpr int kWaitMs = 50;
+    constexpr int kWanted = 20;
+    constexpr int kFastTimeoutMs = 300;
+    LinkBusyGuard busy;
+    for (int attempt = 0; attempt <= retries; ++attempt) {
+        request::writeParameter(record.index, record.value);
+        const int got = fast ? transactAsItComes(0, kWanted, kFastTimeoutMs) : transact(kWaitMs, kWanted);
+        if (accept::framed('F', '5')(got))
+            return rxFrame.at(controller.importFlagIndex) == 'F' ? WriteOutcome::Confirmed : WriteOutcome::Refused;
+    }
+    return WriteOutcome::Unconfirmed;
 }
 
 bool resetParameters()

@@ -50,11 +50,11 @@ private:
 
 } // namespace
 
-FieldCheck checkParameterValue(const QString& text)
+FieldCheck checkParameterValue(const QString& text, const params::ValueRange& range)
 {
-    FieldCheck check = checkUnsigned(text, 0, 65535);
+    FieldCheck check = checkUnsigned(text, range.least, range.most);
     if (!check.value)
-        check.refusal = rangeRefusal(0, 65535);
+        check.refusal = rangeRefusal(range.least, range.most);
     return check;
 }
 
@@ -185,6 +185,8 @@ void ParamPage::editSelected()
     if (row < 0)
         return;
     const int index = int(list_->rowData(row));
+    if (!rightPeer())
+        return;
     bool reread = false;
     switch (editorFor(profile_.editors, index)) {
     case ParamEditor::TelephoneElsewhere:
@@ -215,10 +217,11 @@ bool ParamPage::editValue(int index, int row)
     dialog.prompt = list_->cell(row, kDescriptionColumn);
     dialog.valueText = list_->cell(row, kValueColumn);
     // A refused value keeps the dialog open for correcting; nothing is sent.
-    dialog.check = [](const QString& text) { return checkParameterValue(text).refusal; };
+    const params::ValueRange range = params::parameterRange(layout_, index);
+    dialog.check = [range](const QString& text) { return checkParameterValue(text, range).refusal; };
     if (dialog.exec() != QDialog::Accepted)
         return false;
-    const FieldCheck value = checkParameterValue(dialog.valueText);
+    const FieldCheck value = checkParameterValue(dialog.valueText, range);
     if (!value.value)
         return false;
     params::writeParameter(index, unsigned(*value.value));
@@ -278,10 +281,26 @@ void ParamPage::rereadParameter(int index)
         list_->setCell(row, kValueColumn, QString::number(*value));
 }
 
+// The door page reaches the main controller when both run at one rate;
+// its values would land in the wrong controller.
+bool ParamPage::rightPeer()
+{
+    if (!profile_.checksPeer || peerConfirmed_)
+        return true;
+    const std::optional<params::Peer> peer = params::identifyPeer();
+    if (peer && *peer != profile_.controller.peer) {
+        prompts::showMessage(QStringLiteral("应答的是主控制器，不是门机，参数未写入"));
+        return false;
+    }
+    peerConfirmed_ = peer.has_value();
+    return true;
+}
+
 // --- Buttons ----------------------------------------------------------------
 
 void ParamPage::refresh()
 {
+    peerConfirmed_ = false;
     list_->clearRows();
     complete_ = false;
     activate();
@@ -299,7 +318,7 @@ bool ParamPage::refuseIncompleteList(const QString& refusal)
 
 void ParamPage::resetParameters()
 {
-    if (!prompts::askYesNo(QStringLiteral("确定要将全部参数恢复为出厂值吗?")))
+    if (!prompts::askYesNo(QStringLiteral("确定要将全部参数恢复为出厂值吗?")) || !rightPeer())
         return;
     bool done = false;
     {
@@ -349,7 +368,7 @@ void ParamPage::importFile()
         const int row = list_->rowWithData(index);
         return row < 0 ? std::nullopt : std::optional<unsigned>(std::uint16_t(leadingInteger(list_->cell(row, kValueColumn))));
     });
-    if (!confirmImport(preview))
+    if (!confirmImport(preview) || !rightPeer())
         return;
     std::optional<params::RefusedRecord> refused;
     {

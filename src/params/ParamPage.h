@@ -4,6 +4,7 @@
 #include "Page.h"
 #include "ParamChains.h"
 #include "ParamLayout.h"
+#include "ParamRanges.h"
 
 #include <QString>
 
@@ -31,6 +32,9 @@ struct ParamPageProfile
     QString readFailure;  // shown when a failure ends the read-all, the first read too
     // A click on another tab ends the read-all after the current parameter.
     bool endsOnTabChoice;
+    // Before the first write after a read the peer is asked which controller
+    // it is, and nothing is written into the other one.
+    bool checksPeer;
 
     // Edit: the editors by index (any other: the value entry dialog).
     std::span<const EditorRange> editors;
@@ -83,6 +87,7 @@ private:
     bool editDisplayCode(int index, int row);
     bool editLockout(int index, int row);
     void rereadParameter(int index);
+    bool rightPeer();
     bool confirmImport(const params::ImportPreview& preview);
     bool passesFilter(int row) const;
     void applyFilter();
@@ -94,8 +99,10 @@ private:
     ParamLayout layout_;
     bool reading_ = false;
     bool complete_ = false;
+    bool peerConfirmed_ = false;
 };
 
-// A value typed for a parameter: a whole decimal number from 0 to 65535,
-// blanks around it allowed; anything else is refused with the range message.
-FieldCheck checkParameterValue(const QString& text);
+// A value typed for a parameter: a whole decimal number within the
+// parameter's range, blanks around it allowed; anything else is refused
+// with the range message.
+FieldCheck checkParameterValue(const QString& text, const params::ValueRange& range = {});
