@@ -1,14 +1,22 @@
-#include "ParamCommands.h"
+// params read, write, get, set and reset: the parameters of a controller.
 
+#include "Commands.h"
+#include "Confirm.h"
 #include "ControllerLink.h"
+#include "FileNames.h"
+#include "Interrupt.h"
+#include "LinkWait.h"
 #include "Output.h"
 #include "ParamChains.h"
+#include "ParamFileCheck.h"
 #include "ParamFiles.h"
 #include "ParamReply.h"
 #include "Progress.h"
 
 #include <QHash>
-#include <QList>
+#include <QRegularExpression>
+
+#include <algorithm>
 
 namespace cli {
 
@@ -19,106 +27,57 @@ const params::ParamController& controllerOf(const CliOptions& options)
     return options.door ? params::kDoorController : params::kElevatorController;
 }
 
-// The rows as the window's save writes them: one record per row, in row order.
-QList<ParamRecord> recordsOf(const QList<params::ParamRow>& rows)
+QStringList rowColumns()
 {
-    QList<ParamRecord> records;
-    records.reserve(rows.size());
-    for (const params::ParamRow& row : rows)
-        records.append({std::uint8_t(row.index), 0, std::uint16_t(row.value & 0xFFFFu)});
-    return records;
+    return {QStringLiteral("index"), QStringLiteral("name"), QStringLiteral("value"), QStringLiteral("description")};
 }
 
-bool writeOutputs(const CliOptions& options, const ParamLayout& layout, const QList<params::ParamRow>& rows)
+void addRow(Rows& rows, const params::ParamRow& row)
 {
-    if (!options.outputPath.isEmpty()) {
-        const QList<ParamRecord> records = recordsOf(rows);
-        const bool written = options.outputPath == QLatin1String("-")
-                                 ? writeResult(options.outputPath, encodeParamRecords(records))
-                                 : writeParamFile(options.outputPath, records) == ParamFileProblem::None;
-        if (!written) {
-            printError(fileProblemLine(options.outputPath, ParamFileProblem::CannotWrite));
-            return false;
-        }
-    }
-    const bool csv = !options.csvPath.isEmpty();
-    if (!csv && !options.outputPath.isEmpty())
-        return true;
-    RowWriter out(csv ? RowWriter::Format::Csv : RowWriter::Format::Table,
-                  {QStringLiteral("index"), QStringLiteral("name"), QStringLiteral("value"),
-                   QStringLiteral("description")});
-    for (const params::ParamRow& row : rows) {
-        const QString description = parameterDescription(layout.table, row.index).value_or(QString());
-        if (csv)
-            out.add({QString::number(row.index), paramNumberText(row.number), QString::number(row.value), description});
-        else
-            out.add({paramNumberText(row.number), QString::number(row.value), description});
-    }
-    if (!writeResult(csv ? options.csvPath : QStringLiteral("-"), out.bytes())) {
-        printError(csv ? fileProblemLine(options.csvPath, ParamFileProblem::CannotWrite)
-                       : QStringLiteral("cannot write to the standard output"));
-        return false;
-    }
-    return true;
+    rows.add({row.index, paramNumberText(row.number), qint64(row.value), row.description});
 }
 
-// Reads every written parameter back; lists each that differs (index,
-// written, read) on stdout. False when any differs.
-bool verify(const params::ParamController& controller, const ParamLayout& layout, const QList<ParamRecord>& records)
+// The controller's layout, or nothing with the failure line printed.
+std::optional<ParamLayout> layoutOnLine(const params::ParamController& controller, const ControllerLink& link)
 {
-    // Of an index written twice, the later value is the one to find.
-    QList<int> order;
-    QHash<int, unsigned> expected;
-    for (const ParamRecord& r : records) {
-        if (!expected.contains(r.index))
-            order << r.index;
-        // A one-byte parameter reads back as its low byte.
-        expected[r.index] = layout.oneByte(r.index) ? r.value & 0xFFu : r.value;
-    }
-    RowWriter differences(RowWriter::Format::Table, QStringList());
-    int differing = 0;
-    {
-        Progress progress(QStringLiteral("verifying"), int(order.size()));
-        for (qsizetype i = 0; i < order.size(); ++i) {
-            const int index = order[i];
-            const std::optional<unsigned> read = params::readParameterBack(controller, layout, index);
-            if (!read || *read != expected[index]) {
-                differences.add({QString::number(index), QString::number(expected[index]),
-                                 read ? QString::number(*read) : QStringLiteral("-")});
-                ++differing;
-            }
-            progress.show(int(i + 1));
-        }
-    }
-    if (differing == 0)
-        return true;
-    printOut(differences.bytes());
-    printError(QStringLiteral("%1 of %2 parameters read back other than written (index, written, read above)")
-                   .arg(differing)
-                   .arg(order.size()));
-    return false;
+    const std::optional<ParamLayout> layout = params::readLayout(controller);
+    if (!layout)
+        printError(link.failure(QStringLiteral("the layout probe")));
+    return layout;
 }
 
-} // namespace
+// --- params read ------------------------------------------------------------
 
-int runParamsRead(const CliOptions& options)
+QString takeReadOutputs(CliOptions& o)
+{
+    const bool outputToStdout = o.outputPath == QLatin1String("-");
+    if (!o.outputPath.isEmpty() && !o.csvPath.isEmpty() && sameFile(o.outputPath, o.csvPath))
+        return QStringLiteral("-o and --csv name the same file");
+    if (outputToStdout && o.json)
+        return QStringLiteral("-o - and --json would both go to the standard output");
+    return {};
+}
+
+int runRead(const CliOptions& options)
 {
     const params::ParamController& controller = controllerOf(options);
-    ControllerLink link(chooseLink(options, options.door));
+    ControllerLink link(options, options.door);
     if (!link.open())
         return kFailure;
 
-    Progress progress(QStringLiteral("reading parameters"), 0);
-    QList<params::ParamRow> rows;
+    InterruptWatch interrupt;
+    Progress progress(options, QStringLiteral("reading parameters"), 0);
+    QList<params::ParamRow> read;
     params::ReadPace pace;
     pace.fast = options.fast;
     pace.gapMs = options.gapMs;
     params::ReadAllObserver observer;
     observer.layoutKnown = [&](const ParamLayout& layout) { progress.setTotal(layout.count); };
     observer.row = [&](const params::ParamRow& row) {
-        rows.append(row);
+        read.append(row);
         progress.show(row.index + 1);
     };
+    observer.keepGoing = [&interrupt] { return !interrupt.interrupted(); };
     const params::ReadAllResult result = params::readAllParameters(controller, observer, pace);
     progress.finish();
 
@@ -126,74 +85,424 @@ int runParamsRead(const CliOptions& options)
     case params::ReadAllEnd::Complete:
         break;
     case params::ReadAllEnd::NoProbeReply:
-        printError(link.noReply());
+        printError(link.failure(QStringLiteral("the layout probe")));
         return kFailure;
-    case params::ReadAllEnd::Failed:
     case params::ReadAllEnd::Stopped:
-        printError(QStringLiteral("the read stopped at parameter index %1: no usable reply (%2 of %3 parameters read); "
-                                  "nothing was written")
-                       .arg(result.failedIndex)
-                       .arg(rows.size())
+        printError(QStringLiteral("interrupted after %1 of %2 parameters: nothing was written")
+                       .arg(read.size())
+                       .arg(result.layout.count));
+        return kInterrupted;
+    case params::ReadAllEnd::Failed:
+        printError(QStringLiteral("%1 (%2 of %3 parameters read); nothing was written")
+                       .arg(link.failure(QStringLiteral("parameter index %1").arg(result.failedIndex)))
+                       .arg(read.size())
                        .arg(result.layout.count));
         return kFailure;
     }
-    return writeOutputs(options, result.layout, rows) ? kSuccess : kFailure;
+
+    if (!options.outputPath.isEmpty()) {
+        QList<ParamRecord> records;
+        for (const params::ParamRow& row : read)
+            records.append({std::uint8_t(row.index), 0, std::uint16_t(row.value & 0xFFFFu)});
+        if (!writeResult(options.outputPath, encodeParamRecords(records)))
+            return kFailure;
+    }
+    if (!options.outputPath.isEmpty() && options.csvPath.isEmpty() && !options.json)
+        return kSuccess;
+    Rows rows(rowColumns());
+    for (const params::ParamRow& row : read)
+        addRow(rows, row);
+    return writeRows(options, rows) ? kSuccess : kFailure;
 }
 
-int runParamsWrite(const CliOptions& options)
+// --- params write -----------------------------------------------------------
+
+// The layouts the file may be written into, judged before the port opens:
+// the layouts it fits whole (or in part, with --partial), the first of them
+// the one it most likely came from. Nothing, with the reason printed, when
+// it fits none.
+std::optional<QList<ParamLayout>> fittingLayouts(const CliOptions& options, const QString& path,
+                                                 const QList<ParamRecord>& records)
+{
+    QList<ParamLayout> candidates;
+    if (options.door)
+        candidates = {kDoorLayout};
+    else if (options.layout)
+        candidates = {layoutOf(*options.layout)};
+    else if (const auto bySize = layoutOfRecordCount(records.size()); bySize && !options.partial)
+        candidates = {*bySize};
+    else
+        candidates = {kLayout173, kLayout114};
+
+    if (!options.partial) {
+        QList<ParamLayout> whole;
+        for (const ParamLayout& layout : candidates) {
+            if (records.size() == layout.count)
+                whole << layout;
+        }
+        if (whole.isEmpty()) {
+            printError(QStringLiteral("%1 holds %2 records, a complete set of %3 has %4: nothing was written "
+                                      "(--partial writes a part of a set)")
+                           .arg(shownName(path))
+                           .arg(records.size())
+                           .arg(params::layoutName(candidates.front()))
+                           .arg(candidates.front().count));
+            return std::nullopt;
+        }
+        candidates = whole;
+    }
+    QList<ParamLayout> fitting;
+    std::optional<params::RecordProblem> first;
+    for (const ParamLayout& layout : candidates) {
+        const std::optional<params::RecordProblem> problem = params::checkRecords(records, layout);
+        if (!problem)
+            fitting << layout;
+        else if (!first)
+            first = problem;
+    }
+    if (fitting.isEmpty()) {
+        printError(QStringLiteral("%1: %2: nothing was written")
+                       .arg(shownName(path), params::describeProblem(*first, candidates.front())));
+        return std::nullopt;
+    }
+    return fitting;
+}
+
+// The file's elevator ID and telephone number against the controller's.
+// True when they agree, when the file leaves them out, or with --force
+// (the difference is told either way); nothing when they could not be read.
+std::optional<bool> identityAgrees(const CliOptions& options, const ControllerLink& link, const ParamLayout& layout,
+                                   const QList<ParamRecord>& records, const QString& path)
+{
+    QHash<int, unsigned> fileValues;
+    for (const ParamRecord& r : records)
+        fileValues.insert(r.index, r.value);
+    QStringList differences;
+    for (const params::IdentityField& field : params::identityFields(layout)) {
+        QList<unsigned> fileField;
+        QList<unsigned> held;
+        bool written = false;
+        for (int index = field.first; index <= field.last; ++index) {
+            written = written || fileValues.contains(index);
+            const std::optional<unsigned> value =
+                params::readParameterBack(params::kElevatorController, layout, index);
+            if (!value) {
+                printError(link.failure(QStringLiteral("parameter index %1").arg(index)) +
+                           QStringLiteral("; nothing was written"));
+                return std::nullopt;
+            }
+            held << *value;
+            fileField << fileValues.value(index, *value);
+        }
+        const QString inFile = params::identityText(fileField);
+        const QString onController = params::identityText(held);
+        if (written && inFile != onController)
+            differences << QStringLiteral("%1 \"%2\" where the controller has \"%3\"").arg(field.name, inFile, onController);
+    }
+    if (differences.isEmpty())
+        return true;
+    printError(QStringLiteral("%1 carries another elevator's identity: %2")
+                   .arg(shownName(path), differences.join(QStringLiteral(", "))));
+    if (options.force)
+        return true;
+    printError(QStringLiteral("nothing was written: --force writes it, --exclude 140-151 leaves the identity out"));
+    return false;
+}
+
+QString indexList(const QList<int>& indexes)
+{
+    QStringList texts;
+    for (const int i : indexes.mid(0, 10))
+        texts << QString::number(i);
+    if (indexes.size() > 10)
+        texts << QStringLiteral("...");
+    return texts.join(QLatin1Char(','));
+}
+
+// Reads every written parameter back; lists each that differs (index,
+// written, read) on stdout. False when any differs.
+bool verify(const CliOptions& options, const params::ParamController& controller, const ParamLayout& layout,
+            const QList<ParamRecord>& records)
+{
+    Rows differences({QStringLiteral("index"), QStringLiteral("written"), QStringLiteral("read")});
+    {
+        Progress progress(options, QStringLiteral("verifying"), int(records.size()));
+        for (qsizetype i = 0; i < records.size(); ++i) {
+            const ParamRecord& r = records[i];
+            // A one-byte parameter reads back as its low byte.
+            const unsigned expected = layout.oneByte(r.index) ? r.value & 0xFFu : r.value;
+            const std::optional<unsigned> read = params::readParameterBack(controller, layout, r.index);
+            if (!read || *read != expected)
+                differences.add({r.index, qint64(expected), read ? QJsonValue(qint64(*read)) : QJsonValue(QStringLiteral("-"))});
+            progress.show(int(i + 1));
+        }
+    }
+    if (differences.size() == 0)
+        return true;
+    printOut(differences.table());
+    printError(QStringLiteral("%1 of %2 parameters read back other than written (index, written, read above)")
+                   .arg(differences.size())
+                   .arg(records.size()));
+    return false;
+}
+
+int runWrite(const CliOptions& options)
 {
     const params::ParamController& controller = controllerOf(options);
     const QString& path = options.arguments[0];
-    // The whole file is checked before anything is sent. How many records
-    // are taken does not change the check.
-    const ParamFileContent file = readParamFile(path, kWholeFile);
-    if (file.problem != ParamFileProblem::None) {
-        printError(fileProblemLine(path, file.problem));
+    // The whole file is checked before the port opens.
+    const std::optional<QList<ParamRecord>> file = readRecordFile(path);
+    if (!file)
         return kFailure;
-    }
-    const std::optional<ParamLayout> fileLayout = layoutOfFileSize(file.records.size() * kParamRecordSize);
+    const std::optional<QList<ParamLayout>> fitting = fittingLayouts(options, path, *file);
+    if (!fitting)
+        return kFailure;
 
-    ControllerLink link(chooseLink(options, options.door));
+    ControllerLink link(options, options.door);
     if (!link.open())
         return kFailure;
-    const std::optional<ParamLayout> layout = params::readLayout(controller);
-    if (!layout) {
-        printError(link.noReply());
+    const std::optional<ParamLayout> layout = layoutOnLine(controller, link);
+    if (!layout)
+        return kFailure;
+    const bool fitsController = std::any_of(fitting->cbegin(), fitting->cend(),
+                                            [&layout](const ParamLayout& l) { return l.table == layout->table; });
+    if (!fitsController) {
+        printError(QStringLiteral("%1 fits %2, the controller on %3 uses %4: nothing was written")
+                       .arg(shownName(path), params::layoutName(fitting->front()), link.where(),
+                            params::layoutName(*layout)));
         return kFailure;
     }
-    // Records of another layout would land in the wrong parameters.
-    if (fileLayout && fileLayout->table != layout->table && !options.force) {
-        printError(QStringLiteral("%1 was saved from %2, the controller uses %3: nothing was written "
-                                  "(--force writes it anyway)")
-                       .arg(path, layoutName(*fileLayout), layoutName(*layout)));
-        return kFailure;
-    }
-    // As many records as the window's list has rows after a complete read.
-    const QList<ParamRecord> records = file.records.mid(0, layout->count);
 
-    std::optional<params::RefusedRecord> refused;
-    int written = 0;
+    QList<ParamRecord> records;
+    for (const ParamRecord& r : *file) {
+        if (!options.excluded(r.index))
+            records << r;
+    }
+    const std::optional<bool> identity = identityAgrees(options, link, *layout, records, path);
+    if (!identity)
+        return kFailure;
+    if (!*identity)
+        return kFailure;
+
+    InterruptWatch interrupt;
+    QList<int> refused;
+    QList<int> unconfirmed;
+    int sent = 0;
     {
-        Progress progress(QStringLiteral("writing parameters"), int(records.size()));
-        refused = params::writeRecords(controller, records, [&](int n) {
-            written = n;
-            progress.show(n);
-        });
+        Progress progress(options, QStringLiteral("writing parameters"), int(records.size()));
+        for (const ParamRecord& r : records) {
+            if (interrupt.interrupted())
+                break;
+            if (options.fast && sent > 0)
+                exchangeWait(options.gapMs);
+            switch (params::writeRecord(controller, r, options.retries, options.fast)) {
+            case params::WriteOutcome::Confirmed:
+                break;
+            case params::WriteOutcome::Refused:
+                refused << r.index;
+                break;
+            case params::WriteOutcome::Unconfirmed:
+                unconfirmed << r.index;
+                break;
+            }
+            progress.show(++sent);
+        }
     }
-    if (refused) {
-        printError(QStringLiteral("parameter index %1 %2 (%3 of %4 records written before it)")
-                       .arg(refused->index)
-                       .arg(refused->answered ? QStringLiteral("refused") : QStringLiteral("not written: no reply"))
-                       .arg(written)
+    const int confirmed = sent - int(refused.size() + unconfirmed.size());
+    QString summary = QStringLiteral("%1 of %2 parameters written and confirmed").arg(confirmed).arg(records.size());
+    if (!refused.isEmpty())
+        summary += QStringLiteral(", %1 refused (index %2)").arg(refused.size()).arg(indexList(refused));
+    if (!unconfirmed.isEmpty())
+        summary += QStringLiteral(", %1 unconfirmed: written or not, the confirmation was lost (index %2)")
+                       .arg(unconfirmed.size())
+                       .arg(indexList(unconfirmed));
+    if (sent < records.size()) {
+        printError(QStringLiteral("interrupted after %1 of %2 records: the controller now holds a mix of old and "
+                                  "new values")
+                       .arg(sent)
                        .arg(records.size()));
+        printStatus(options, summary);
+        return kInterrupted;
+    }
+    if (!refused.isEmpty() || !unconfirmed.isEmpty()) {
+        printError(summary);
         return kFailure;
     }
-    if (options.verify && !verify(controller, *layout, records))
+    if (options.verify && !verify(options, controller, *layout, records))
         return kFailure;
-    printOut(QStringLiteral("%1 parameters written%2\n")
-                 .arg(records.size())
-                 .arg(options.verify ? QStringLiteral(" and read back equal") : QString()));
+    printStatus(options, summary + (options.verify ? QStringLiteral(", and read back equal") : QString()));
     return kSuccess;
+}
+
+// --- params get / set / reset -------------------------------------------------
+
+std::optional<int> indexArgument(const QString& text)
+{
+    static const QRegularExpression digits(QStringLiteral("^[0-9]{1,3}$"));
+    if (!digits.match(text).hasMatch() || text.toInt() > 255)
+        return std::nullopt;
+    return text.toInt();
+}
+
+QString takeIndexes(CliOptions& o)
+{
+    for (const QString& a : o.arguments) {
+        if (!indexArgument(a))
+            return QStringLiteral("'%1' is not a parameter index (0 to 255)").arg(a);
+    }
+    return {};
+}
+
+QString takeIndexAndValue(CliOptions& o)
+{
+    if (!indexArgument(o.arguments[0]))
+        return QStringLiteral("'%1' is not a parameter index (0 to 255)").arg(o.arguments[0]);
+    static const QRegularExpression digits(QStringLiteral("^[0-9]{1,5}$"));
+    if (!digits.match(o.arguments[1]).hasMatch() || o.arguments[1].toInt() > 0xFFFF)
+        return QStringLiteral("'%1' is not a value (0 to 65535)").arg(o.arguments[1]);
+    return {};
+}
+
+// An index outside the controller's layout, or nothing.
+bool outsideLayout(int index, const ParamLayout& layout)
+{
+    if (index < layout.count)
+        return false;
+    printError(QStringLiteral("index %1 lies outside %2 (0 to %3)")
+                   .arg(index)
+                   .arg(params::layoutName(layout))
+                   .arg(layout.count - 1));
+    return true;
+}
+
+int runGet(const CliOptions& options)
+{
+    const params::ParamController& controller = controllerOf(options);
+    ControllerLink link(options, options.door);
+    if (!link.open())
+        return kFailure;
+    const std::optional<ParamLayout> layout = layoutOnLine(controller, link);
+    if (!layout)
+        return kFailure;
+    Rows rows(rowColumns());
+    for (const QString& a : options.arguments) {
+        const int index = *indexArgument(a);
+        if (outsideLayout(index, *layout))
+            return kFailure;
+        const std::optional<params::ParamRow> row = params::readParameterRow(controller, *layout, index);
+        if (!row) {
+            printError(link.failure(QStringLiteral("parameter index %1").arg(index)));
+            return kFailure;
+        }
+        addRow(rows, *row);
+    }
+    return writeRows(options, rows) ? kSuccess : kFailure;
+}
+
+int runSet(const CliOptions& options)
+{
+    const params::ParamController& controller = controllerOf(options);
+    const int index = *indexArgument(options.arguments[0]);
+    const unsigned value = options.arguments[1].toUInt();
+    ControllerLink link(options, options.door);
+    if (!link.open())
+        return kFailure;
+    const std::optional<ParamLayout> layout = layoutOnLine(controller, link);
+    if (!layout || outsideLayout(index, *layout))
+        return kFailure;
+    if (!options.door && editorFor(kElevatorEditors, index) == ParamEditor::TelephoneElsewhere) {
+        printError(QStringLiteral("index %1 holds part of the telephone number: set it with phone set").arg(index));
+        return kFailure;
+    }
+    const params::ValueRange range = params::parameterRange(*layout, index);
+    if (!range.contains(value)) {
+        printError(QStringLiteral("index %1: the value %2 lies outside %3 to %4: nothing was written")
+                       .arg(index)
+                       .arg(value)
+                       .arg(range.least)
+                       .arg(range.most));
+        return kFailure;
+    }
+    const params::WriteOutcome outcome =
+        params::writeRecord(controller, {std::uint8_t(index), 0, std::uint16_t(value)}, options.retries, false);
+    if (outcome == params::WriteOutcome::Refused) {
+        printError(QStringLiteral("the controller refused %1 for parameter index %2").arg(value).arg(index));
+        return kFailure;
+    }
+    const std::optional<params::ParamRow> row = params::readParameterRow(controller, *layout, index);
+    if (!row) {
+        printError(link.failure(QStringLiteral("the read-back of parameter index %1").arg(index)));
+        return kFailure;
+    }
+    if (row->value != (layout->oneByte(index) ? value & 0xFFu : value)) {
+        printError(QStringLiteral("parameter index %1 (%2) reads %3 after writing %4%5")
+                       .arg(index)
+                       .arg(paramNumberText(row->number))
+                       .arg(row->value)
+                       .arg(value)
+                       .arg(outcome == params::WriteOutcome::Unconfirmed ? QStringLiteral(": unconfirmed")
+                                                                          : QString()));
+        return kFailure;
+    }
+    printStatus(options, QStringLiteral("parameter index %1 (%2) set to %3").arg(index).arg(paramNumberText(row->number)).arg(row->value));
+    return kSuccess;
+}
+
+int runReset(const CliOptions& options)
+{
+    const Consent consent = askConsent(options, options.door ? QStringLiteral("Reset every door-operator parameter to its factory value?")
+                                                             : QStringLiteral("Reset every parameter of the main controller to its factory value?"));
+    if (consent != Consent::Given)
+        return consentRefused(options, consent);
+    ControllerLink link(options, options.door);
+    if (!link.open())
+        return kFailure;
+    if (!params::resetParameters()) {
+        printError(QStringLiteral("the controller did not confirm the reset (%1)").arg(link.failure()));
+        return kFailure;
+    }
+    printStatus(options, QStringLiteral("every parameter reset to its factory value"));
+    return kSuccess;
+}
+
+} // namespace
+
+QList<CommandSpec> paramCommands()
+{
+    const QStringList controller{QStringLiteral("door")};
+    const QStringList rowsOut{QStringLiteral("json"), QStringLiteral("csv"), QStringLiteral("bom")};
+    return {
+        {{QStringLiteral("params"), QStringLiteral("read")}, QString(), 0, 0,
+         controller + rowsOut + QStringList{QStringLiteral("output"), QStringLiteral("fast"), QStringLiteral("gap")},
+         true, QStringLiteral("read every parameter: to a parameter set file (-o), CSV, JSON or a table"),
+         QStringLiteral("Writes nothing unless every parameter was read. The columns are index, name (the\n"
+                        "controller's F number), value and description. -o and --csv may both be given,\n"
+                        "to different files."),
+         runRead, takeReadOutputs},
+        {{QStringLiteral("params"), QStringLiteral("write")}, QStringLiteral("FILE"), 1, 1,
+         controller + QStringList{QStringLiteral("verify"), QStringLiteral("partial"), QStringLiteral("exclude"),
+                                  QStringLiteral("force"), QStringLiteral("retries"), QStringLiteral("fast"),
+                                  QStringLiteral("gap")},
+         true, QStringLiteral("write a parameter set file into the controller"),
+         QStringLiteral("The file is checked whole before the port opens: every index inside the layout,\n"
+                        "ascending, none twice, every value inside its parameter's range, and a complete\n"
+                        "set unless --partial. The controller's layout must be the file's. When the file's\n"
+                        "elevator ID or telephone number differ from the controller's, nothing is written\n"
+                        "without --force. Each record ends confirmed, refused or unconfirmed; the summary\n"
+                        "counts them, and only all confirmed is success."),
+         runWrite},
+        {{QStringLiteral("params"), QStringLiteral("get")}, QStringLiteral("N..."), 1, -1, controller + rowsOut, true,
+         QStringLiteral("read the parameters of these indexes"), QString(), runGet, takeIndexes},
+        {{QStringLiteral("params"), QStringLiteral("set")}, QStringLiteral("N VALUE"), 2, 2,
+         controller + QStringList{QStringLiteral("retries")}, true,
+         QStringLiteral("write one parameter and read it back"),
+         QStringLiteral("The value must lie within the range the window's editing dialog takes for the\n"
+                        "parameter."),
+         runSet, takeIndexAndValue},
+        {{QStringLiteral("params"), QStringLiteral("reset")}, QString(), 0, 0,
+         controller + QStringList{QStringLiteral("yes")}, true,
+         QStringLiteral("reset every parameter to its factory value (asks first)"), QString(), runReset},
+    };
 }
 
 } // namespace cli
