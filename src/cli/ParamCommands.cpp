@@ -184,8 +184,9 @@ std::optional<bool> identityAgrees(const CliOptions& options, const ControllerLi
         bool written = false;
         for (int index = field.first; index <= field.last; ++index) {
             written = written || fileValues.contains(index);
-            const std::optional<unsigned> value =
-                params::readParameterBack(params::kElevatorController, layout, index);
+            const std::optional<params::ParamRow> row =
+                params::readParameterRow(params::kElevatorController, layout, index, options.fast);
+            const std::optional<unsigned> value = row ? std::optional<unsigned>(row->value) : std::nullopt;
             if (!value) {
                 printError(link.failure(QStringLiteral("parameter index %1").arg(index)) +
                            QStringLiteral("; nothing was written"));
@@ -231,7 +232,8 @@ bool verify(const CliOptions& options, const params::ParamController& controller
             const ParamRecord& r = records[i];
             // A one-byte parameter reads back as its low byte.
             const unsigned expected = layout.oneByte(r.index) ? r.value & 0xFFu : r.value;
-            const std::optional<unsigned> read = params::readParameterBack(controller, layout, r.index);
+            const std::optional<params::ParamRow> row = params::readParameterRow(controller, layout, r.index, options.fast);
+            const std::optional<unsigned> read = row ? std::optional<unsigned>(row->value) : std::nullopt;
             if (!read || *read != expected)
                 differences.add({r.index, qint64(expected), read ? QJsonValue(qint64(*read)) : QJsonValue(QStringLiteral("-"))});
             progress.show(int(i + 1));

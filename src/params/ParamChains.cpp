@@ -16,6 +16,15 @@ constexpr int kValueCharsIndex = 7;
 constexpr Tries kValueCharsTries{
     .tries = 2, .waitMs = 100, .wanted = 20, .afterFailureMs = 100, .pauseAfterSilence = false};
 
+// The tries of a fast exchange: no fixed wait, the reply taken as soon as
+// its ETX arrives.
+Tries fastened(Tries tries, int replyTimeoutMs)
+{
+    tries.waitMs = 0;
+    tries.replyTimeoutMs = replyTimeoutMs;
+    return tries;
+}
+
 } // namespace
 
 const ParamController kElevatorController{
@@ -42,7 +51,9 @@ const ParamController kDoorController{
 
 std::optional<Peer> identifyPeer()
 {
-    constexpr Tries kIdentifyTries{.tries = 2, .waitMs = 50, .wanted = 20};
+    // The reply is taken as soon as it is complete: the check costs a
+    // command little more than the frames' own time.
+    constexpr Tries kIdentifyTries{.tries = 2, .waitMs = 0, .wanted = 20, .replyTimeoutMs = 500};
     LinkBusyGuard busy;
     request::readParameter(0);
     if (!exchangeUntil(kIdentifyTries, accept::framed('A', '5')))
@@ -76,11 +87,7 @@ ReadAllResult readAllParameters(const ParamController& controller, const ReadAll
     if (observer.layoutKnown)
         observer.layoutKnown(*layout);
 
-    Tries tries = controller.readTries;
-    if (pace.fast) {
-        tries.waitMs = 0;
-        tries.replyTimeoutMs = pace.replyTimeoutMs;
-    }
+    const Tries tries = pace.fast ? fastened(controller.readTries, pace.replyTimeoutMs) : controller.readTries;
     for (int i = 0; i < layout->count; ++i) {
         if (pace.fast && i > 0)
             exchangeWait(pace.gapMs);
@@ -155,11 +162,13 @@ std::optional<unsigned> readParameterBack(const ParamController& controller, con
     return row ? std::optional<unsigned>(row->value) : std::nullopt;
 }
 
-std::optional<ParamRow> readParameterRow(const ParamController& controller, const ParamLayout& layout, int index)
+std::optional<ParamRow> readParameterRow(const ParamController& controller, const ParamLayout& layout, int index,
+                                         bool fast)
 {
     LinkBusyGuard busy;
     request::readParameter(index);
-    if (!exchangeUntil(controller.rereadTries, accept::framed('A', '5')))
+    const Tries tries = fast ? fastened(controller.rereadTries, ReadPace{}.replyTimeoutMs) : controller.rereadTries;
+    if (!exchangeUntil(tries, accept::framed('A', '5')))
         return std::nullopt;
     const ParamReading reading = decodeParamReply(rxFrame, layout.oneByte(index));
     return ParamRow{index, reading.number, reading.value, parameterDescription(layout.table, index).value_or(QString())};

@@ -78,8 +78,8 @@ struct ReadPace
     int gapMs = 10;
 };
 
-// Which controller answers: 'A' '5' HH(0), two tries of 50 ms; nothing
-// when no framed reply came.
+// Which controller answers: 'A' '5' HH(0), two tries, each reply taken as
+// soon as it is complete (within 500 ms); nothing when no framed reply came.
 std::optional<Peer> identifyPeer();
 
 // The controller's layout: the fixed one, or the probe's choice; nothing
@@ -126,8 +126,10 @@ std::optional<std::array<char, 5>> valueCharsOfReply();
 
 // The read-back after a write; nothing when both tries failed.
 std::optional<unsigned> readParameterBack(const ParamController& controller, const ParamLayout& layout, int index);
-// The same, with the controller's number for the parameter and its description.
-std::optional<ParamRow> readParameterRow(const ParamController& controller, const ParamLayout& layout, int index);
+// The same, with the controller's number for the parameter and its
+// description; fast: each reply taken as soon as it is complete.
+std::optional<ParamRow> readParameterRow(const ParamController& controller, const ParamLayout& layout, int index,
+                                         bool fast = false);
 
 // The record that ended a file's write: refused by the controller, or not
 // answered at all.
