@@ -3,6 +3,7 @@
 
 #include "CliHarness.h"
 #include "FaultDescriptions.h"
+#include "TestPty.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -200,6 +201,53 @@ private Q_SLOTS:
         QCOMPARE(group.exitCode, 0);
         for (const char* command : {"params read", "params write", "params get", "params set", "params reset"})
             QVERIFY2(group.out.contains(command), command);
+    }
+
+    // Progress only on a terminal; without escape sequences on a dumb one;
+    // none at all with --quiet.
+    void progressOnATerminal_data()
+    {
+        QTest::addColumn<QStringList>("extra");
+        QTest::addColumn<QString>("term");
+        QTest::addColumn<bool>("shown");
+        QTest::addColumn<bool>("escapes");
+        QTest::newRow("xterm") << QStringList{} << "xterm" << true << true;
+        QTest::newRow("dumb") << QStringList{} << "dumb" << true << false;
+        QTest::newRow("quiet") << QStringList{"-q"} << "xterm" << false << false;
+    }
+
+    void progressOnATerminal()
+    {
+        QFETCH(QStringList, extra);
+        QFETCH(QString, term);
+        QFETCH(bool, shown);
+        QFETCH(bool, escapes);
+        TestPty terminal;
+        QProcess process;
+        process.setStandardErrorFile(terminal.slavePath());
+        h().start(process, QStringList{"params", "read", "--fast", "-o", file("p.F")} + extra, {"TERM=" + term});
+        const CliRun run = CliHarness::finish(process);
+        QCOMPARE(run.exitCode, 0);
+        const QByteArray seen = terminal.receive(shown ? 5000 : 0);
+        QCOMPARE(seen.contains("reading parameters"), shown);
+        QCOMPARE(seen.contains('\033'), escapes);
+    }
+
+    // bash completes the commands and options vardo-cli's help lists.
+    void bashCompletion()
+    {
+        QProcess bash;
+        QProcessEnvironment env = h().environment();
+        env.insert("PATH", QFileInfo(QStringLiteral(VARDO_CLI_EXE)).path() + ':' + env.value("PATH"));
+        bash.setProcessEnvironment(env);
+        bash.start(QStringLiteral("bash"),
+                   {"-c", "source \"$0\"; for line in 'params w' 'faults ' 'params write --pa'; do "
+                          "read -r -a COMP_WORDS <<< \"vardo-cli $line\"; [[ $line == *' ' ]] && COMP_WORDS+=(''); "
+                          "COMP_CWORD=$((${#COMP_WORDS[@]} - 1)); _vardo_cli; echo \"${COMPREPLY[*]}\"; done",
+                    QStringLiteral(VARDO_SOURCE_DIR "/packaging/vardo-cli.bash-completion")});
+        const CliRun run = CliHarness::finish(bash);
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(lines(run.out), (QList<QByteArray>{"write", "clear", "--partial"}));
     }
 
     void faultsListEveryRecordWithItsDescription()
