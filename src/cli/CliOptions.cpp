@@ -313,8 +313,9 @@ ParsedCommandLine helpFor(const QStringList& words)
     QString text;
     for (const CommandSpec& command : allCommands()) {
         if (command.words.front() == words.front())
-            text += QStringLiteral("  vardo-cli %1 %2\n      %3\n")
-                        .arg(command.name(), command.argumentNames, command.summary);
+            text += QStringLiteral("  vardo-cli %1\n      %2\n")
+                        .arg(QStringList{command.name(), command.argumentNames}.join(QLatin1Char(' ')).trimmed(),
+                             command.summary);
     }
     if (text.isEmpty())
         return usageError(QStringLiteral("help: no command '%1'").arg(words.join(QLatin1Char(' '))));

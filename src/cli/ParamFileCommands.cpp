@@ -34,9 +34,17 @@ int runShow(const CliOptions& options)
     const std::optional<QList<ParamRecord>> records = readRecordFile(path);
     if (!records)
         return kFailure;
-    const std::optional<ParamLayout> layout = shownLayout(options, path, records->size());
-    if (!layout)
+    const std::optional<std::optional<ParamLayout>> known = fileLayout(options, path, records->size());
+    if (!known)
         return kUsage;
+    if (!*known) {
+        printError(QStringLiteral("%1: its size (%2 bytes) is none of a complete file's (692, 456 or 316): "
+                                  "give --layout 173, 114 or door")
+                       .arg(shownName(path))
+                       .arg(records->size() * kParamRecordSize));
+        return kUsage;
+    }
+    const ParamLayout* layout = &**known;
     Rows rows({QStringLiteral("index"), QStringLiteral("name"), QStringLiteral("value"), QStringLiteral("description")});
     for (const ParamRecord& r : *records)
         rows.add({r.index, params::parameterName(*layout, r.index), r.value, description(*layout, r.index)});
@@ -52,26 +60,24 @@ int runDiff(const CliOptions& options)
     const std::optional<QList<ParamRecord>> b = a ? readRecordFile(pathB) : std::nullopt;
     if (!a || !b)
         return kUsage;
-    std::optional<ParamLayout> layout;
-    if (options.layout) {
-        layout = layoutOf(*options.layout);
-    } else {
-        const std::optional<ParamLayout> layoutA = layoutOfRecordCount(a->size());
-        const std::optional<ParamLayout> layoutB = layoutOfRecordCount(b->size());
-        if (layoutA && layoutB && layoutA->table != layoutB->table) {
-            printError(QStringLiteral("%1 holds %2 and %3 holds %4: files of different layouts are not compared "
-                                      "(--layout compares them by index anyway)")
-                           .arg(shownName(pathA), params::layoutName(*layoutA), shownName(pathB),
-                                params::layoutName(*layoutB)));
-            return kUsage;
-        }
-        layout = layoutA ? layoutA : layoutB;
-        if (!layout) {
-            printError(QStringLiteral("the sizes of %1 and %2 are none of a complete file's (692, 456 or 316 bytes): "
-                                      "give --layout 173, 114 or door")
-                           .arg(shownName(pathA), shownName(pathB)));
-            return kUsage;
-        }
+    const std::optional<std::optional<ParamLayout>> knownA = fileLayout(options, pathA, a->size());
+    const std::optional<std::optional<ParamLayout>> knownB = knownA ? fileLayout(options, pathB, b->size()) : std::nullopt;
+    if (!knownA || !knownB)
+        return kUsage;
+    const std::optional<ParamLayout>& layoutA = *knownA;
+    const std::optional<ParamLayout>& layoutB = *knownB;
+    if (layoutA && layoutB && layoutA->table != layoutB->table) {
+        printError(QStringLiteral("%1 holds %2 and %3 holds %4: files of different layouts are not compared")
+                       .arg(shownName(pathA), params::layoutName(*layoutA), shownName(pathB),
+                            params::layoutName(*layoutB)));
+        return kUsage;
+    }
+    const std::optional<ParamLayout> layout = layoutA ? layoutA : layoutB;
+    if (!layout) {
+        printError(QStringLiteral("the sizes of %1 and %2 are none of a complete file's (692, 456 or 316 bytes): "
+                                  "give --layout 173, 114 or door")
+                       .arg(shownName(pathA), shownName(pathB)));
+        return kUsage;
     }
 
     std::map<int, std::pair<std::optional<unsigned>, std::optional<unsigned>>> both;
@@ -106,8 +112,8 @@ QList<CommandSpec> paramFileCommands()
          QStringLiteral("list a parameter set file"), QString(), runShow},
         {{QStringLiteral("params"), QStringLiteral("diff")}, QStringLiteral("A B"), 2, 2, options, false,
          QStringLiteral("the parameters two files hold differently (exit 0 same, 1 different, 2 trouble)"),
-         QStringLiteral("Files of different layouts are not compared unless --layout says how to read\n"
-                        "both."),
+         QStringLiteral("Files of different layouts are not compared; --layout names the layout of files\n"
+                        "whose size does not tell it."),
          runDiff},
     };
 }

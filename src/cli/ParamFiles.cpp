@@ -2,6 +2,7 @@
 
 #include "FileNames.h"
 #include "Output.h"
+#include "ParamFileCheck.h"
 
 namespace cli {
 
@@ -60,17 +61,19 @@ std::optional<QList<ParamRecord>> readRecordFile(const QString& name)
     return std::nullopt;
 }
 
-std::optional<ParamLayout> shownLayout(const CliOptions& options, const QString& name, qsizetype records)
+std::optional<std::optional<ParamLayout>> fileLayout(const CliOptions& options, const QString& name,
+                                                      qsizetype records)
 {
-    if (options.layout)
-        return layoutOf(*options.layout);
-    if (const auto layout = layoutOfRecordCount(records))
-        return layout;
-    printError(QStringLiteral("%1: its size (%2 bytes) is none of a complete file's (692, 456 or 316): "
-                              "give --layout 173, 114 or door")
-                   .arg(shownName(name))
-                   .arg(records * kParamRecordSize));
-    return std::nullopt;
+    const std::optional<ParamLayout> bySize = layoutOfRecordCount(records);
+    if (!options.layout)
+        return bySize;
+    const ParamLayout chosen = layoutOf(*options.layout);
+    if (bySize && bySize->table != chosen.table) {
+        printError(QStringLiteral("%1 holds a complete set of %2, not of %3")
+                       .arg(shownName(name), params::layoutName(*bySize), params::layoutName(chosen)));
+        return std::nullopt;
+    }
+    return std::optional<ParamLayout>(chosen);
 }
 
 } // namespace cli

@@ -24,8 +24,11 @@ ParamLayout layoutOf(FileLayout choice);
 // when it cannot be read or is not a parameter set file.
 std::optional<QList<ParamRecord>> readRecordFile(const QString& name);
 
-// The layout a file is shown by: --layout, else the one its size tells;
-// nothing, with the error line printed, when neither tells one.
-std::optional<ParamLayout> shownLayout(const CliOptions& options, const QString& name, qsizetype records);
+// The layout a file's size tells, checked against --layout: a file whose
+// size is a complete set of another layout than --layout names is refused.
+// Nothing, with the error line printed, when refused; the layout stays
+// open (nullopt inside) when neither the size nor --layout tells one.
+std::optional<std::optional<ParamLayout>> fileLayout(const CliOptions& options, const QString& name,
+                                                      qsizetype records);
 
 } // namespace cli

@@ -171,12 +171,16 @@ private Q_SLOTS:
         QTest::newRow("index beyond a byte") << QStringList{"params", "get", "256"};
         QTest::newRow("elevator ID too long") << QStringList{"id", "set", "ABCDEFGHIJ"};
         QTest::newRow("dangerous without a terminal") << QStringList{"faults", "clear"};
+        QTest::newRow("diff of two layouts") << QStringList{"params", "diff", "a173.F", "b114.F"};
+        QTest::newRow("show under another layout") << QStringList{"params", "show", "a173.F", "--layout", "114"};
     }
 
     void usageErrors()
     {
         QFETCH(QStringList, arguments);
         h().writeFile("twelve.F", CliHarness::recordFile(3, [](int i) { return i; }));
+        h().writeFile("a173.F", CliHarness::recordFile(173, [](int i) { return i; }));
+        h().writeFile("b114.F", CliHarness::recordFile(114, [](int i) { return i; }));
         for (QString& a : arguments) {
             if (a.endsWith(QLatin1String(".F")))
                 a = file(a);
