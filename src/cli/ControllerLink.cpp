@@ -1,6 +1,8 @@
 #include "ControllerLink.h"
 
+#include "Exchange.h"
 #include "FrameBuffer.h"
+#include "LinkWait.h"
 #include "LinkSettings.h"
 #include "Output.h"
 #include "ParamChains.h"
@@ -121,6 +123,18 @@ bool ControllerLink::open(QObject* owner)
         return false;
     }
     return true;
+}
+
+std::optional<bool> ControllerLink::probeLayout() const
+{
+    std::optional<bool> extended;
+    {
+        LinkBusyGuard busy;
+        extended = probeExtendedLayout();
+    }
+    if (!extended)
+        printError(failure(QStringLiteral("the layout probe")));
+    return extended;
 }
 
 QString ControllerLink::port() const

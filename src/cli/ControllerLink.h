@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <optional>
+
 class QObject;
 
 namespace cli {
@@ -44,6 +46,10 @@ public:
     // only with the main controller. Received bytes outside an exchange go
     // to owner (when set). False, with the reason printed, otherwise.
     bool open(QObject* owner = nullptr);
+
+    // The layout probe: true for the controller's longer record and
+    // parameter layout; nothing, with the failure printed.
+    std::optional<bool> probeLayout() const;
 
     // "COM1 at 9600 baud".
     QString where() const;

@@ -1,13 +1,13 @@
 // faults and faults clear: the controller's fault records.
 
 #include "Commands.h"
-#include "Confirm.h"
 #include "ControllerLink.h"
 #include "FaultChains.h"
 #include "FaultDescriptions.h"
 #include "FaultTime.h"
 #include "Output.h"
 #include "Progress.h"
+#include "Service.h"
 
 namespace cli {
 
@@ -55,18 +55,12 @@ int runFaults(const CliOptions& options)
 
 int runFaultsClear(const CliOptions& options)
 {
-    const Consent consent = askConsent(options, QStringLiteral("Clear every fault record of the controller?"));
-    if (consent != Consent::Given)
-        return consentRefused(options, consent);
-    ControllerLink link(options, false);
-    if (!link.open())
-        return kFailure;
-    if (!records::clearFaultRecords()) {
-        printError(QStringLiteral("the controller did not confirm clearing the fault records (%1)").arg(link.failure()));
-        return kFailure;
-    }
-    printStatus(options, QStringLiteral("fault records cleared"));
-    return kSuccess;
+    return runService(options, {QStringLiteral("Clear every fault record of the controller?"), false,
+                                [](const ControllerLink& link) {
+                                    return confirmedBy(records::clearFaultRecords(), link,
+                                                       QStringLiteral("clearing the fault records"));
+                                },
+                                QStringLiteral("fault records cleared")});
 }
 
 } // namespace

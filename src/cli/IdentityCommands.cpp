@@ -1,12 +1,12 @@
 // info, clock, id, phone and counter: the controller's identity and clock.
 
 #include "Commands.h"
-#include "Confirm.h"
 #include "ControllerLink.h"
 #include "Exchange.h"
 #include "IdentityChains.h"
 #include "LinkWait.h"
 #include "Output.h"
+#include "Service.h"
 
 #include <QDateTime>
 #include <QElapsedTimer>
@@ -104,15 +104,9 @@ int runInfo(const CliOptions& options)
     ControllerLink link(options, false);
     if (!link.open())
         return kFailure;
-    std::optional<bool> extended;
-    {
-        LinkBusyGuard busy;
-        extended = probeExtendedLayout();
-    }
-    if (!extended) {
-        printError(link.failure(QStringLiteral("the layout probe")));
+    const std::optional<bool> extended = link.probeLayout();
+    if (!extended)
         return kFailure;
-    }
     const std::optional<identity::IdentityValues> values = readIdentity(link);
     if (!values)
         return kFailure;
@@ -223,59 +217,41 @@ QString takePhone(CliOptions& o)
 
 int runIdSet(const CliOptions& options)
 {
-    ControllerLink link(options, false);
-    if (!link.open())
-        return kFailure;
-    identity::sendElevatorId(options.arguments[0]);
-    const std::optional<identity::IdentityValues> values = readIdentity(link);
-    if (!values)
-        return kFailure;
-    if (values->elevatorId != options.arguments[0]) {
-        printError(QStringLiteral("the controller did not take the elevator ID: it reads \"%1\"").arg(values->elevatorId));
-        return kFailure;
-    }
-    printStatus(options, QStringLiteral("elevator ID set to \"%1\"").arg(values->elevatorId));
-    return kSuccess;
+    const QString id = options.arguments[0];
+    return runService(options, {QString(), false,
+                                [&id](const ControllerLink& link) {
+                                    identity::sendElevatorId(id);
+                                    const auto values = readIdentity(link);
+                                    return values && readBackAs(values->elevatorId, id, QStringLiteral("the elevator ID"));
+                                },
+                                QStringLiteral("elevator ID set to \"%1\"").arg(id)});
 }
 
 int runPhoneSet(const CliOptions& options)
 {
-    ControllerLink link(options, false);
-    if (!link.open())
-        return kFailure;
-    if (!identity::setTelephone(options.arguments[0])) {
-        printError(QStringLiteral("the controller did not confirm the telephone number (%1)").arg(link.failure()));
-        return kFailure;
-    }
-    const std::optional<identity::IdentityValues> values = readIdentity(link);
-    if (!values)
-        return kFailure;
-    if (values->telephone != options.arguments[0]) {
-        printError(QStringLiteral("the controller did not take the telephone number: it reads \"%1\"").arg(values->telephone));
-        return kFailure;
-    }
-    printStatus(options, QStringLiteral("telephone number set to \"%1\"").arg(values->telephone));
-    return kSuccess;
+    const QString number = options.arguments[0];
+    return runService(options, {QString(), false,
+                                [&number](const ControllerLink& link) {
+                                    if (!confirmedBy(identity::setTelephone(number), link,
+                                                     QStringLiteral("the telephone number")))
+                                        return false;
+                                    const auto values = readIdentity(link);
+                                    return values &&
+                                           readBackAs(values->telephone, number, QStringLiteral("the telephone number"));
+                                },
+                                QStringLiteral("telephone number set to \"%1\"").arg(number)});
 }
 
 int runCounterReset(const CliOptions& options)
 {
-    const Consent consent = askConsent(options, QStringLiteral("Reset the run counter to 0?"));
-    if (consent != Consent::Given)
-        return consentRefused(options, consent);
-    ControllerLink link(options, false);
-    if (!link.open())
-        return kFailure;
-    identity::sendRunCounterReset();
-    const std::optional<identity::IdentityValues> values = readIdentity(link);
-    if (!values)
-        return kFailure;
-    if (values->runCount != QLatin1String("0")) {
-        printError(QStringLiteral("the controller did not reset the run counter: it reads %1").arg(values->runCount));
-        return kFailure;
-    }
-    printStatus(options, QStringLiteral("run counter reset to 0"));
-    return kSuccess;
+    return runService(options, {QStringLiteral("Reset the run counter to 0?"), false,
+                                [](const ControllerLink& link) {
+                                    identity::sendRunCounterReset();
+                                    const auto values = readIdentity(link);
+                                    return values && readBackAs(values->runCount, QStringLiteral("0"),
+                                                                QStringLiteral("the reset of the run counter"));
+                                },
+                                QStringLiteral("run counter reset to 0")});
 }
 
 } // namespace

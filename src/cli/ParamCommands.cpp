@@ -1,7 +1,6 @@
 // params read, write, get, set and reset: the parameters of a controller.
 
 #include "Commands.h"
-#include "Confirm.h"
 #include "ControllerLink.h"
 #include "FileNames.h"
 #include "Interrupt.h"
@@ -12,6 +11,7 @@
 #include "ParamFiles.h"
 #include "ParamReply.h"
 #include "Progress.h"
+#include "Service.h"
 
 #include <QHash>
 #include <QRegularExpression>
@@ -37,9 +37,12 @@ void addRow(Rows& rows, const params::ParamRow& row)
     rows.add({row.index, paramNumberText(row.number), qint64(row.value), row.description});
 }
 
-// The controller's layout, or nothing with the failure line printed.
-std::optional<ParamLayout> layoutOnLine(const params::ParamController& controller, const ControllerLink& link)
+// Opens the link and reads the controller's layout; nothing, with the
+// failure printed, when either fails.
+std::optional<ParamLayout> openAtLayout(ControllerLink& link, const params::ParamController& controller)
 {
+    if (!link.open())
+        return std::nullopt;
     const std::optional<ParamLayout> layout = params::readLayout(controller);
     if (!layout)
         printError(link.failure(QStringLiteral("the layout probe")));
@@ -261,9 +264,7 @@ int runWrite(const CliOptions& options)
         return kFailure;
 
     ControllerLink link(options, options.door);
-    if (!link.open())
-        return kFailure;
-    const std::optional<ParamLayout> layout = layoutOnLine(controller, link);
+    const std::optional<ParamLayout> layout = openAtLayout(link, controller);
     if (!layout)
         return kFailure;
     const bool fitsController = std::any_of(fitting->cbegin(), fitting->cend(),
@@ -381,9 +382,7 @@ int runGet(const CliOptions& options)
 {
     const params::ParamController& controller = controllerOf(options);
     ControllerLink link(options, options.door);
-    if (!link.open())
-        return kFailure;
-    const std::optional<ParamLayout> layout = layoutOnLine(controller, link);
+    const std::optional<ParamLayout> layout = openAtLayout(link, controller);
     if (!layout)
         return kFailure;
     Rows rows(rowColumns());
@@ -407,9 +406,7 @@ int runSet(const CliOptions& options)
     const int index = *indexArgument(options.arguments[0]);
     const unsigned value = options.arguments[1].toUInt();
     ControllerLink link(options, options.door);
-    if (!link.open())
-        return kFailure;
-    const std::optional<ParamLayout> layout = layoutOnLine(controller, link);
+    const std::optional<ParamLayout> layout = openAtLayout(link, controller);
     if (!layout || outsideLayout(index, *layout))
         return kFailure;
     if (!options.door && editorFor(kElevatorEditors, index) == ParamEditor::TelephoneElsewhere) {
@@ -452,19 +449,14 @@ int runSet(const CliOptions& options)
 
 int runReset(const CliOptions& options)
 {
-    const Consent consent = askConsent(options, options.door ? QStringLiteral("Reset every door-operator parameter to its factory value?")
-                                                             : QStringLiteral("Reset every parameter of the main controller to its factory value?"));
-    if (consent != Consent::Given)
-        return consentRefused(options, consent);
-    ControllerLink link(options, options.door);
-    if (!link.open())
-        return kFailure;
-    if (!params::resetParameters()) {
-        printError(QStringLiteral("the controller did not confirm the reset (%1)").arg(link.failure()));
-        return kFailure;
-    }
-    printStatus(options, QStringLiteral("every parameter reset to its factory value"));
-    return kSuccess;
+    return runService(options,
+                      {options.door ? QStringLiteral("Reset every door-operator parameter to its factory value?")
+                                    : QStringLiteral("Reset every parameter of the main controller to its factory value?"),
+                       options.door,
+                       [](const ControllerLink& link) {
+                           return confirmedBy(params::resetParameters(), link, QStringLiteral("the reset"));
+                       },
+                       QStringLiteral("every parameter reset to its factory value")});
 }
 
 } // namespace

@@ -1,10 +1,10 @@
 // shaft read and learn start: the shaft data and its learning run.
 
 #include "Commands.h"
-#include "Confirm.h"
 #include "ControllerLink.h"
 #include "Output.h"
 #include "Progress.h"
+#include "Service.h"
 #include "ShaftChains.h"
 
 #include <array>
@@ -48,19 +48,13 @@ int runShaftRead(const CliOptions& options)
 
 int runLearnStart(const CliOptions& options)
 {
-    const Consent consent =
-        askConsent(options, QStringLiteral("Start the shaft learning run? The car will travel the whole shaft."));
-    if (consent != Consent::Given)
-        return consentRefused(options, consent);
-    ControllerLink link(options, false);
-    if (!link.open())
-        return kFailure;
-    if (!records::startShaftLearning()) {
-        printError(QStringLiteral("the controller did not take the learning command (%1)").arg(link.failure()));
-        return kFailure;
-    }
-    printStatus(options, QStringLiteral("shaft learning started: when the car moves, the run is under way"));
-    return kSuccess;
+    return runService(options,
+                      {QStringLiteral("Start the shaft learning run? The car will travel the whole shaft."), false,
+                       [](const ControllerLink& link) {
+                           return confirmedBy(records::startShaftLearning(), link,
+                                              QStringLiteral("the learning command"));
+                       },
+                       QStringLiteral("shaft learning started: when the car moves, the run is under way")});
 }
 
 } // namespace

@@ -214,15 +214,9 @@ int runWatch(const CliOptions& options)
     ControllerLink link(options, false);
     if (!link.open(&watch))
         return kFailure;
-    std::optional<bool> extended;
-    {
-        LinkBusyGuard busy;
-        extended = probeExtendedLayout();
-    }
-    if (!extended) {
-        printError(link.failure(QStringLiteral("the layout probe")));
+    const std::optional<bool> extended = link.probeLayout();
+    if (!extended)
         return kFailure;
-    }
     watch.setFaultLayout(*extended ? FaultLayout::Long : FaultLayout::Short);
     return watch.run();
 }

@@ -89,3 +89,19 @@ QList<QByteArray> lines(const QByteArray& text)
         list.removeLast();
     return list;
 }
+
+void CliTestCase::restart(const SimOptions& options)
+{
+    h_.reset();
+    h_ = std::make_unique<CliHarness>(options);
+}
+
+void CliTestCase::init()
+{
+    h_ = std::make_unique<CliHarness>();
+}
+
+void CliTestCase::cleanup()
+{
+    h_.reset();
+}

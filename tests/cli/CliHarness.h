@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QObject>
 #include <QProcess>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -65,6 +66,31 @@ private:
     ConfigHome home_;
     std::unique_ptr<SimController> sim_;
     QTemporaryDir files_;
+};
+
+// The base of the command line's test cases: a fresh harness (controller,
+// configuration folder, file folder) for every test function.
+class CliTestCase : public QObject
+{
+    Q_OBJECT
+
+protected:
+    CliHarness& h() { return *h_; }
+    SimController& sim() { return h_->sim(); }
+    CliRun cli(const QStringList& arguments, const QStringList& environment = {})
+    {
+        return h_->run(arguments, environment);
+    }
+    QString file(const QString& name) const { return h_->file(name); }
+    // Another simulated controller, for the rest of the test function.
+    void restart(const SimOptions& options);
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+private:
+    std::unique_ptr<CliHarness> h_;
 };
 
 // The lines of a text, without the empty one after its last line end.

@@ -16,25 +16,11 @@
 
 #include <sys/stat.h>
 
-class CliTest : public QObject
+class CliTest : public CliTestCase
 {
     Q_OBJECT
 
-private:
-    std::unique_ptr<CliHarness> h_;
-
-    CliHarness& h() { return *h_; }
-    SimController& sim() { return h_->sim(); }
-    CliRun cli(const QStringList& arguments, const QStringList& environment = {})
-    {
-        return h_->run(arguments, environment);
-    }
-    QString file(const QString& name) const { return h_->file(name); }
-
 private Q_SLOTS:
-    void init() { h_ = std::make_unique<CliHarness>(); }
-    void cleanup() { h_.reset(); }
-
     // The backup is the file the window's save writes of the same values;
     // the CSV lists every parameter with its "F" name; the fast read
     // writes the very same file.
@@ -277,8 +263,7 @@ private Q_SLOTS:
     {
         SimOptions legacy;
         legacy.model = SimModel::Legacy;
-        h_.reset();
-        h_ = std::make_unique<CliHarness>(legacy);
+        restart(legacy);
         const QList<ElevatorModel::FaultRecord> held =
             sim().withElevator([](ElevatorModel& e) { return e.faultRecords(); });
         const CliRun run = cli({"faults", "--json"});

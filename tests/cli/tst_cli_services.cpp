@@ -12,21 +12,11 @@
 #include <functional>
 #include <memory>
 
-class CliServicesTest : public QObject
+class CliServicesTest : public CliTestCase
 {
     Q_OBJECT
 
-private:
-    std::unique_ptr<CliHarness> h_;
-
-    CliHarness& h() { return *h_; }
-    SimController& sim() { return h_->sim(); }
-    CliRun cli(const QStringList& arguments) { return h_->run(arguments); }
-
 private Q_SLOTS:
-    void init() { h_ = std::make_unique<CliHarness>(); }
-    void cleanup() { h_.reset(); }
-
     // One value through the range check, the write and the read-back.
     void setOneParameter_data()
     {

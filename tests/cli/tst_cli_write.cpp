@@ -8,17 +8,11 @@
 #include <csignal>
 #include <memory>
 
-class CliWriteTest : public QObject
+class CliWriteTest : public CliTestCase
 {
     Q_OBJECT
 
 private:
-    std::unique_ptr<CliHarness> h_;
-
-    CliHarness& h() { return *h_; }
-    SimController& sim() { return h_->sim(); }
-    CliRun cli(const QStringList& arguments) { return h_->run(arguments); }
-
     // The controller's own values as a file, with changes.
     QString heldWith(const QString& name, const std::function<unsigned(int, unsigned)>& change)
     {
@@ -26,9 +20,6 @@ private:
     }
 
 private Q_SLOTS:
-    void init() { h_ = std::make_unique<CliHarness>(); }
-    void cleanup() { h_.reset(); }
-
     // Without a door rate of its own the door operator's commands run at the
     // elevator rate and reach the main controller: nothing is read or
     // written there. An elevator command at the door rate likewise.
