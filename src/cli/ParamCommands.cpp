@@ -64,11 +64,11 @@ QString takeReadOutputs(CliOptions& o)
 int runRead(const CliOptions& options)
 {
     const params::ParamController& controller = controllerOf(options);
+    InterruptWatch interrupt;
     ControllerLink link(options, options.door);
     if (!link.open())
         return kFailure;
 
-    InterruptWatch interrupt;
     Progress progress(options, QStringLiteral("reading parameters"), 0);
     QList<params::ParamRow> read;
     params::ReadPace pace;
@@ -263,6 +263,8 @@ int runWrite(const CliOptions& options)
     if (!fitting)
         return kFailure;
 
+    // From here on an interruption ends the write between two records.
+    InterruptWatch interrupt;
     ControllerLink link(options, options.door);
     const std::optional<ParamLayout> layout = openAtLayout(link, controller);
     if (!layout)
@@ -286,8 +288,6 @@ int runWrite(const CliOptions& options)
         return kFailure;
     if (!*identity)
         return kFailure;
-
-    InterruptWatch interrupt;
     QList<int> refused;
     QList<int> unconfirmed;
     int sent = 0;
@@ -320,10 +320,11 @@ int runWrite(const CliOptions& options)
                        .arg(unconfirmed.size())
                        .arg(indexList(unconfirmed));
     if (sent < records.size()) {
-        printError(QStringLiteral("interrupted after %1 of %2 records: the controller now holds a mix of old and "
-                                  "new values")
-                       .arg(sent)
-                       .arg(records.size()));
+        printError(sent == 0 ? QStringLiteral("interrupted before the first record: nothing was written")
+                             : QStringLiteral("interrupted after %1 of %2 records: the controller now holds a mix of "
+                                              "old and new values")
+                                   .arg(sent)
+                                   .arg(records.size()));
         printStatus(options, summary);
         return kInterrupted;
     }

@@ -5,6 +5,7 @@
 
 #include <QtTest>
 
+#include <algorithm>
 #include <csignal>
 #include <memory>
 
@@ -192,21 +193,44 @@ private Q_SLOTS:
                  run.err.constData());
     }
 
-    // Interrupted, the write ends after the record under way and says
-    // what the controller now holds.
-    void interruptedWrite()
+    // Interrupted (Ctrl+C, SIGTERM), a write ends after the record under
+    // way and says what the controller now holds; a read writes nothing.
+    void interrupted_data()
     {
-        const QString path = heldWith("new.F", [](int, unsigned v) { return v; });
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("signal");
+        QTest::addColumn<QByteArray>("said");
+        // Sent when five requests of its kind have gone out.
+        QTest::newRow("write") << QStringList{"params", "write", "new.F"} << int(SIGTERM)
+                               << QByteArray("of 173 records: the controller now holds a mix of old and new values");
+        QTest::newRow("read") << QStringList{"params", "read", "-o", "read.F"} << int(SIGINT)
+                              << QByteArray("of 173 parameters: nothing was written");
+    }
+
+    void interrupted()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, signal);
+        QFETCH(QByteArray, said);
+        heldWith("new.F", [](int, unsigned v) { return v; });
+        for (QString& a : arguments) {
+            if (a.endsWith(QLatin1String(".F")))
+                a = h().file(a);
+        }
         QProcess process;
-        h().start(process, {"params", "write", path});
-        QVERIFY(QTest::qWaitFor([this] { return h().parameterWrites() >= 5; }, 30000));
-        ::kill(pid_t(process.processId()), SIGTERM);
+        h().start(process, arguments);
+        const QByteArray kind = arguments[1] == "write" ? "F5" : "A5";
+        QVERIFY(QTest::qWaitFor([&] {
+            const QList<QByteArray> sent = sim().requests();
+            return std::count_if(sent.cbegin(), sent.cend(), [&](const QByteArray& f) { return f.mid(3, 2) == kind; }) >= 5;
+        }, 30000));
+        ::kill(pid_t(process.processId()), signal);
         const CliRun run = CliHarness::finish(process);
         QVERIFY(run.normalExit);
         QCOMPARE(run.exitCode, 130);
-        QVERIFY2(run.err.contains("of 173 records: the controller now holds a mix of old and new values"),
-                 run.err.constData());
-        QVERIFY(h().parameterWrites() < 173);
+        QVERIFY2(run.err.contains("interrupted after") && run.err.contains(said), run.err.constData());
+        QVERIFY(sim().requests().size() < 100);
+        QVERIFY(!QFile::exists(h().file("read.F")));
     }
 
     // The clock is read back: a date the controller does not take fails.
