@@ -278,6 +278,16 @@ QString take(CliOptions& o, const Option& option)
     return {};
 }
 
+// "  -o, --output FILE  write ..." (two blanks at least before the text).
+QString optionLine(const OptionSpec& spec)
+{
+    QString left = spec.shortName.isNull() ? QStringLiteral("    ") : QStringLiteral("-%1, ").arg(spec.shortName);
+    left += QStringLiteral("--") + spec.name;
+    if (!spec.valueName.isEmpty())
+        left += QLatin1Char(' ') + spec.valueName;
+    return QStringLiteral("  %1  %2\n").arg(left, -18).arg(spec.help);
+}
+
 ParsedCommandLine usageError(const QString& text)
 {
     ParsedCommandLine parsed;
@@ -403,13 +413,8 @@ QString commandHelp(const CommandSpec& command)
     text += QStringLiteral("\nOptions:\n");
     const QStringList options = optionsOf(command);
     for (const OptionSpec& spec : optionSpecs()) {
-        if (!options.contains(spec.name))
-            continue;
-        QString left = spec.shortName.isNull() ? QStringLiteral("    ") : QStringLiteral("-%1, ").arg(spec.shortName);
-        left += QStringLiteral("--") + spec.name;
-        if (!spec.valueName.isEmpty())
-            left += QLatin1Char(' ') + spec.valueName;
-        text += QStringLiteral("  %1 %2\n").arg(left, -18).arg(spec.help);
+        if (options.contains(spec.name))
+            text += optionLine(spec);
     }
     return text;
 }
@@ -432,13 +437,8 @@ QString helpText()
     }
     text += QStringLiteral("\nvardo-cli help COMMAND, or vardo-cli COMMAND --help, tells more of one command.\n"
                            "\nOptions:\n");
-    for (const OptionSpec& spec : optionSpecs()) {
-        QString left = spec.shortName.isNull() ? QStringLiteral("    ") : QStringLiteral("-%1, ").arg(spec.shortName);
-        left += QStringLiteral("--") + spec.name;
-        if (!spec.valueName.isEmpty())
-            left += QLatin1Char(' ') + spec.valueName;
-        text += QStringLiteral("  %1 %2\n").arg(left, -18).arg(spec.help);
-    }
+    for (const OptionSpec& spec : optionSpecs())
+        text += optionLine(spec);
     text += QStringLiteral(
         "\nThe link options default to the stored link settings (the window's serial\n"
         "settings); without them, COM1 at 9600 baud (38400 for the door operator), N81,\n"
