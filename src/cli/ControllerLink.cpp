@@ -2,8 +2,8 @@
 
 #include "Exchange.h"
 #include "FrameBuffer.h"
-#include "LinkWait.h"
 #include "LinkSettings.h"
+#include "LinkWait.h"
 #include "Output.h"
 #include "ParamChains.h"
 #include "PortNames.h"
@@ -100,12 +100,7 @@ bool ControllerLink::open(QObject* owner)
     if (!opened) {
         const PortOpenFailure reason =
             choice_.device.isEmpty() ? PortOpenFailure::NoDevice : serialChannel.openFailure();
-        QString line = QStringLiteral("cannot open %1: %2").arg(port(), openFailureText(reason));
-        if (choice_.defaultPort)
-            line += QStringLiteral(" (no link settings are stored, so the default %1 was tried: choose a port "
-                                   "with --port or in the window's serial settings)")
-                        .arg(choice_.portName);
-        printError(line);
+        printError(QStringLiteral("cannot open %1: %2%3").arg(port(), openFailureText(reason), defaultPortHint()));
         return false;
     }
     const std::optional<params::Peer> peer = params::identifyPeer();
@@ -137,6 +132,15 @@ std::optional<bool> ControllerLink::probeLayout() const
     return extended;
 }
 
+QString ControllerLink::defaultPortHint() const
+{
+    if (!choice_.defaultPort)
+        return {};
+    return QStringLiteral(" (no link settings are stored, so the default %1 was tried: choose a port with --port "
+                          "or in the window's serial settings)")
+        .arg(choice_.portName);
+}
+
 QString ControllerLink::port() const
 {
     return choice_.portNumber ? QStringLiteral("%1 (%2)").arg(choice_.portName, choice_.device) : choice_.device;
@@ -158,7 +162,10 @@ QString ControllerLink::failure(const QString& what) const
             .arg(port())
             .arg(choice_.baud)
             .arg(asked);
-    return QStringLiteral("no reply from the controller on %1 at %2 baud%3").arg(port()).arg(choice_.baud).arg(asked);
+    return QStringLiteral("no reply from the controller on %1 at %2 baud%3%4")
+        .arg(port())
+        .arg(choice_.baud)
+        .arg(asked, defaultPortHint());
 }
 
 } // namespace cli

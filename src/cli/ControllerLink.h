@@ -60,6 +60,8 @@ public:
 private:
     // "COM1 (/dev/pts/3)", or the device path given.
     QString port() const;
+    // Said of a port no one chose: which default was tried, how to choose.
+    QString defaultPortHint() const;
 
     LinkChoice choice_;
 };

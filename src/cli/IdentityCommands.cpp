@@ -2,9 +2,7 @@
 
 #include "Commands.h"
 #include "ControllerLink.h"
-#include "Exchange.h"
 #include "IdentityChains.h"
-#include "LinkWait.h"
 #include "Output.h"
 #include "Service.h"
 
@@ -15,6 +13,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdlib>
 
 namespace cli {
 

@@ -182,11 +182,14 @@ std::optional<bool> identityAgrees(const CliOptions& options, const ControllerLi
         fileValues.insert(r.index, r.value);
     QStringList differences;
     for (const params::IdentityField& field : params::identityFields(layout)) {
+        bool written = false;
+        for (int index = field.first; index <= field.last; ++index)
+            written = written || fileValues.contains(index);
+        if (!written)
+            continue;
         QList<unsigned> fileField;
         QList<unsigned> held;
-        bool written = false;
         for (int index = field.first; index <= field.last; ++index) {
-            written = written || fileValues.contains(index);
             const std::optional<params::ParamRow> row =
                 params::readParameterRow(params::kElevatorController, layout, index, options.fast);
             const std::optional<unsigned> value = row ? std::optional<unsigned>(row->value) : std::nullopt;
@@ -200,16 +203,19 @@ std::optional<bool> identityAgrees(const CliOptions& options, const ControllerLi
         }
         const QString inFile = params::identityText(fileField);
         const QString onController = params::identityText(held);
-        if (written && inFile != onController)
+        if (inFile != onController)
             differences << QStringLiteral("%1 \"%2\" where the controller has \"%3\"").arg(field.name, inFile, onController);
     }
     if (differences.isEmpty())
         return true;
-    printError(QStringLiteral("%1 carries another elevator's identity: %2")
-                   .arg(shownName(path), differences.join(QStringLiteral(", "))));
-    if (options.force)
+    const QString told = QStringLiteral("%1 carries another elevator's identity: %2")
+                             .arg(shownName(path), differences.join(QStringLiteral(", ")));
+    if (options.force) {
+        printError(told + QStringLiteral(" (written, as --force says)"));
         return true;
-    printError(QStringLiteral("nothing was written: --force writes it, --exclude 140-151 leaves the identity out"));
+    }
+    printError(told + QStringLiteral(": nothing was written (--force writes it, --exclude 140-151 leaves the "
+                                     "identity out)"));
     return false;
 }
 

@@ -4,12 +4,11 @@
 #include "ControllerLink.h"
 #include "Exchange.h"
 #include "FaultDescriptions.h"
-#include "HexCodec.h"
 #include "FloorDisplayText.h"
 #include "FrameAssembler.h"
+#include "HexCodec.h"
 #include "Interrupt.h"
 #include "LinkEvents.h"
-#include "LinkWait.h"
 #include "Output.h"
 #include "Requests.h"
 #include "SerialChannel.h"
@@ -19,9 +18,9 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QHash>
 #include <QJsonObject>
-#include <QEventLoop>
 #include <QTimer>
 
 #include <optional>

@@ -133,6 +133,7 @@ private Q_SLOTS:
 
         const CliRun refused = cli({"params", "write", path});
         QCOMPARE(refused.exitCode, 1);
+        QCOMPARE(lines(refused.err).size(), 1);
         QVERIFY2(refused.err.contains("elevator ID \"VD2019A07\" where the controller has \"NEWBOARD\""),
                  refused.err.constData());
         QCOMPARE(h().parameterWrites(), 0);
