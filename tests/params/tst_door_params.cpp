@@ -197,6 +197,25 @@ private Q_SLOTS:
         QCOMPARE(rows().rowCount(), 3);
     }
 
+    // The value entry takes a parameter's range from the table the command
+    // line checks files with: the closing torque limit only up to 300.
+    void refuses_a_value_beyond_the_range()
+    {
+        tool_->clickButton(kPage, "refreshButton");
+        tool_->prompts().messages.clear();
+        onNextModalDialog([](QDialog* dialog) {
+            auto* entry = qobject_cast<ValueEntryDialog*>(dialog);
+            QVERIFY(entry);
+            entry->valueEdit()->setText(QStringLiteral("301"));
+            entry->accept();
+            QVERIFY(entry->isVisible());
+            entry->reject();
+        });
+        tool_->doubleClickRow(kPage, rows().rowWithData(8));
+        QCOMPARE(tool_->prompts().messages, QStringList{"Please enter an integer between 0 and 300."});
+        QVERIFY(!tool_->payloads().contains("F5082D01"));
+    }
+
     // Without a door rate of its own the page runs at the elevator rate and
     // reaches the main controller: nothing is written into it.
     void writes_nothing_into_the_main_controller()
