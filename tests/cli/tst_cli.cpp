@@ -215,11 +215,11 @@ private Q_SLOTS:
         TestPty terminal;
         QProcess process;
         process.setStandardErrorFile(terminal.slavePath());
-        h().start(process, QStringList{"params", "read", "--fast", "-o", file("p.F")} + extra, {"TERM=" + term});
+        h().start(process, QStringList{"faults"} + extra, {"TERM=" + term});
         const CliRun run = CliHarness::finish(process);
         QCOMPARE(run.exitCode, 0);
         const QByteArray seen = terminal.receive(shown ? 5000 : 0);
-        QCOMPARE(seen.contains("reading parameters"), shown);
+        QCOMPARE(seen.contains("reading fault records"), shown);
         QCOMPARE(seen.contains('\033'), escapes);
     }
 
@@ -317,18 +317,19 @@ private Q_SLOTS:
     }
 
     // A FIFO (a device alike) is written where it stands, not replaced by a
-    // regular file.
+    // regular file (-o and --csv write alike).
     void outputIntoAFifo()
     {
-        const QByteArray fifo = QFile::encodeName(file("backup.fifo"));
+        const QByteArray fifo = QFile::encodeName(file("list.fifo"));
         QCOMPARE(::mkfifo(fifo.constData(), 0600), 0);
         QProcess reader;
         reader.start(QStringLiteral("cat"), {QString::fromLocal8Bit(fifo)});
         QVERIFY(reader.waitForStarted());
-        const CliRun run = cli({"params", "read", "--fast", "-o", QString::fromLocal8Bit(fifo)});
+        const CliRun run = cli({"params", "show", h().writeFile("held.F", h().heldFile()), "--csv",
+                                QString::fromLocal8Bit(fifo)});
         QVERIFY2(run.exitCode == 0, run.err.constData());
         QVERIFY(reader.waitForFinished(10000));
-        QCOMPARE(reader.readAllStandardOutput(), h().heldFile());
+        QCOMPARE(lines(reader.readAllStandardOutput()).size(), 1 + 173);
         struct stat info{};
         QCOMPARE(::stat(fifo.constData(), &info), 0);
         QVERIFY(S_ISFIFO(info.st_mode));
@@ -344,19 +345,17 @@ private Q_SLOTS:
         // "s-é.F" in ISO 8859-1: é is the single byte 0xE9.
         process.start(QStringLiteral("/bin/sh"),
                       {"-c", "cp held.F \"$(printf 's-\\351.F')\" && "
-                             "\"$0\" params show \"$(printf 's-\\351.F')\" > shown.txt && "
-                             "exec \"$0\" params read --fast -o \"$(printf 'c-\\351.F')\"",
+                             "exec \"$0\" params show \"$(printf 's-\\351.F')\" --csv \"$(printf 'c-\\351.csv')\"",
                        QStringLiteral(VARDO_CLI_EXE)});
         const CliRun run = CliHarness::finish(process);
         QVERIFY2(run.exitCode == 0, run.err.constData());
-        QCOMPARE(lines(CliHarness::readFile(file("shown.txt"))).size(), 173);
-        const QByteArray written = QFile::encodeName(file(QString())) + "/c-\xE9.F";
+        const QByteArray written = QFile::encodeName(file(QString())) + "/c-\xE9.csv";
         FILE* f = std::fopen(written.constData(), "rb");
         QVERIFY(f);
-        QByteArray bytes(1024, '\0');
+        QByteArray bytes(64 * 1024, '\0');
         bytes.resize(qsizetype(std::fread(bytes.data(), 1, size_t(bytes.size()), f)));
         std::fclose(f);
-        QCOMPARE(bytes, h().heldFile());
+        QCOMPARE(lines(bytes).size(), 1 + 173);
     }
 
     // A line that says why the port did not open, and nothing else.
