@@ -10,7 +10,7 @@ namespace cli {
 
 namespace {
 
-struct OptionSpec
+struct OptionEntry
 {
     QString name;
     QChar shortName;     // '\0': none
@@ -19,9 +19,9 @@ struct OptionSpec
 };
 
 // Every option, in the order the help lists them.
-const QList<OptionSpec>& optionSpecs()
+const QList<OptionEntry>& optionEntries()
 {
-    static const QList<OptionSpec> specs{
+    static const QList<OptionEntry> entries{
         {QStringLiteral("port"), QChar(), QStringLiteral("P"),
          QStringLiteral("COM1 to COM9 (as the window resolves them) or a device path")},
         {QStringLiteral("baud"), QChar(), QStringLiteral("N"),
@@ -62,23 +62,23 @@ const QList<OptionSpec>& optionSpecs()
         {QStringLiteral("help"), QLatin1Char('h'), QString(), QStringLiteral("this text")},
         {QStringLiteral("version"), QLatin1Char('v'), QString(), QStringLiteral("the version")},
     };
-    return specs;
+    return entries;
 }
 
-const OptionSpec* optionNamed(const QString& name)
+const OptionEntry* optionNamed(const QString& name)
 {
-    for (const OptionSpec& spec : optionSpecs()) {
-        if (spec.name == name)
-            return &spec;
+    for (const OptionEntry& entry : optionEntries()) {
+        if (entry.name == name)
+            return &entry;
     }
     return nullptr;
 }
 
-const OptionSpec* optionWithShortName(QChar c)
+const OptionEntry* optionWithShortName(QChar c)
 {
-    for (const OptionSpec& spec : optionSpecs()) {
-        if (!spec.shortName.isNull() && spec.shortName == c)
-            return &spec;
+    for (const OptionEntry& entry : optionEntries()) {
+        if (!entry.shortName.isNull() && entry.shortName == c)
+            return &entry;
     }
     return nullptr;
 }
@@ -119,7 +119,7 @@ Scan scan(const QStringList& arguments)
             s.positionals << a;
             continue;
         }
-        const OptionSpec* spec = nullptr;
+        const OptionEntry* entry = nullptr;
         std::optional<QString> value;
         QString shown;
         if (a.startsWith(QLatin1String("--"))) {
@@ -128,26 +128,26 @@ Scan scan(const QStringList& arguments)
             if (eq >= 0)
                 value = a.mid(eq + 1);
             shown = QStringLiteral("--") + name;
-            spec = optionNamed(name);
+            entry = optionNamed(name);
         } else {
             shown = a.left(2);
-            spec = optionWithShortName(a[1]);
+            entry = optionWithShortName(a[1]);
             if (a.size() > 2)
                 value = a.mid(2);
         }
-        if (!spec) {
+        if (!entry) {
             fail(QStringLiteral("unknown option %1").arg(shown));
             continue;
         }
-        if (spec->name == QLatin1String("help")) {
+        if (entry->name == QLatin1String("help")) {
             s.help = true;
             continue;
         }
-        if (spec->name == QLatin1String("version")) {
+        if (entry->name == QLatin1String("version")) {
             s.version = true;
             continue;
         }
-        const bool valued = !spec->valueName.isEmpty();
+        const bool valued = !entry->valueName.isEmpty();
         if (valued && !value) {
             if (i + 1 >= arguments.size()) {
                 fail(QStringLiteral("option %1 needs a value").arg(shown));
@@ -159,20 +159,20 @@ Scan scan(const QStringList& arguments)
             fail(QStringLiteral("option %1 takes no value").arg(shown));
             continue;
         }
-        s.options.append({spec->name, value.value_or(QString())});
+        s.options.append({entry->name, value.value_or(QString())});
     }
     return s;
 }
 
 // The command the positional words name (the one of most words); nothing
 // when they name none.
-const CommandSpec* matchCommand(const QStringList& positionals)
+const CommandEntry* matchCommand(const QStringList& positionals)
 {
-    const CommandSpec* found = nullptr;
-    for (const CommandSpec& spec : allCommands()) {
-        if (positionals.size() >= spec.words.size() && positionals.mid(0, spec.words.size()) == spec.words &&
-            (!found || spec.words.size() > found->words.size()))
-            found = &spec;
+    const CommandEntry* found = nullptr;
+    for (const CommandEntry& entry : allCommands()) {
+        if (positionals.size() >= entry.words.size() && positionals.mid(0, entry.words.size()) == entry.words &&
+            (!found || entry.words.size() > found->words.size()))
+            found = &entry;
     }
     return found;
 }
@@ -279,13 +279,13 @@ QString take(CliOptions& o, const Option& option)
 }
 
 // "  -o, --output FILE  write ..." (two blanks at least before the text).
-QString optionLine(const OptionSpec& spec)
+QString optionLine(const OptionEntry& entry)
 {
-    QString left = spec.shortName.isNull() ? QStringLiteral("    ") : QStringLiteral("-%1, ").arg(spec.shortName);
-    left += QStringLiteral("--") + spec.name;
-    if (!spec.valueName.isEmpty())
-        left += QLatin1Char(' ') + spec.valueName;
-    return QStringLiteral("  %1  %2\n").arg(left, -18).arg(spec.help);
+    QString left = entry.shortName.isNull() ? QStringLiteral("    ") : QStringLiteral("-%1, ").arg(entry.shortName);
+    left += QStringLiteral("--") + entry.name;
+    if (!entry.valueName.isEmpty())
+        left += QLatin1Char(' ') + entry.valueName;
+    return QStringLiteral("  %1  %2\n").arg(left, -18).arg(entry.help);
 }
 
 ParsedCommandLine usageError(const QString& text)
@@ -304,7 +304,7 @@ ParsedCommandLine help(const QString& text)
     return parsed;
 }
 
-QStringList optionsOf(const CommandSpec& command)
+QStringList optionsOf(const CommandEntry& command)
 {
     QStringList options = command.options;
     if (command.usesLink)
@@ -318,10 +318,10 @@ ParsedCommandLine helpFor(const QStringList& words)
 {
     if (words.isEmpty())
         return help(helpText());
-    if (const CommandSpec* command = matchCommand(words); command && command->words.size() == words.size())
+    if (const CommandEntry* command = matchCommand(words); command && command->words.size() == words.size())
         return help(commandHelp(*command));
     QString text;
-    for (const CommandSpec& command : allCommands()) {
+    for (const CommandEntry& command : allCommands()) {
         if (command.words.front() == words.front())
             text += QStringLiteral("  vardo-cli %1\n      %2\n")
                         .arg(QStringList{command.name(), command.argumentNames}.join(QLatin1Char(' ')).trimmed(),
@@ -345,7 +345,7 @@ ParsedCommandLine parseCommandLine(const QStringList& arguments)
     const Scan s = scan(arguments);
     if (!s.positionals.isEmpty() && s.positionals.front() == QLatin1String("help"))
         return helpFor(s.positionals.mid(1));
-    const CommandSpec* command = matchCommand(s.positionals);
+    const CommandEntry* command = matchCommand(s.positionals);
     if (s.help)
         return command ? help(commandHelp(*command)) : helpFor(s.positionals.mid(0, 1));
     if (s.version) {
@@ -359,7 +359,7 @@ ParsedCommandLine parseCommandLine(const QStringList& arguments)
         return usageError(QStringLiteral("no command given"));
     if (!command) {
         QString words = s.positionals[0];
-        const bool group = std::any_of(allCommands().cbegin(), allCommands().cend(), [&words](const CommandSpec& c) {
+        const bool group = std::any_of(allCommands().cbegin(), allCommands().cend(), [&words](const CommandEntry& c) {
             return c.words.size() > 1 && c.words.front() == words;
         });
         if (group && s.positionals.size() > 1)
@@ -402,7 +402,7 @@ ParsedCommandLine parseCommandLine(const QStringList& arguments)
     return parsed;
 }
 
-QString commandHelp(const CommandSpec& command)
+QString commandHelp(const CommandEntry& command)
 {
     QString text = QStringLiteral("Usage: vardo-cli %1%2 [options]\n%3\n")
                        .arg(command.name(),
@@ -412,9 +412,9 @@ QString commandHelp(const CommandSpec& command)
         text += QLatin1Char('\n') + command.details + QLatin1Char('\n');
     text += QStringLiteral("\nOptions:\n");
     const QStringList options = optionsOf(command);
-    for (const OptionSpec& spec : optionSpecs()) {
-        if (options.contains(spec.name))
-            text += optionLine(spec);
+    for (const OptionEntry& entry : optionEntries()) {
+        if (options.contains(entry.name))
+            text += optionLine(entry);
     }
     return text;
 }
@@ -429,7 +429,7 @@ QString helpText()
         "the shaft learning run and watches its status.\n"
         "\n"
         "Commands:\n");
-    for (const CommandSpec& command : allCommands()) {
+    for (const CommandEntry& command : allCommands()) {
         const QString left = command.argumentNames.isEmpty() ? command.name()
                                                              : command.name() + QLatin1Char(' ') + command.argumentNames;
         text += left.size() < 24 ? QStringLiteral("  %1 %2\n").arg(left, -24).arg(command.summary)
@@ -437,8 +437,8 @@ QString helpText()
     }
     text += QStringLiteral("\nvardo-cli help COMMAND, or vardo-cli COMMAND --help, tells more of one command.\n"
                            "\nOptions:\n");
-    for (const OptionSpec& spec : optionSpecs())
-        text += optionLine(spec);
+    for (const OptionEntry& entry : optionEntries())
+        text += optionLine(entry);
     text += QStringLiteral(
         "\nThe link options default to the stored link settings (the window's serial\n"
         "settings); without them, COM1 at 9600 baud (38400 for the door operator), N81,\n"

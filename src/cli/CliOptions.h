@@ -17,7 +17,7 @@ namespace cli {
 // `params diff` answers as diff(1): 0 the same, 1 different, 2 trouble.
 enum Exit { kSuccess = 0, kFailure = 1, kUsage = 2, kInterrupted = 130 };
 
-struct CommandSpec;
+struct CommandEntry;
 
 // A parameter set file's layout chosen with --layout.
 enum class FileLayout { Layout173, Layout114, Door };
@@ -26,7 +26,7 @@ enum class FileLayout { Layout173, Layout114, Door };
 // defaults come from the stored link settings when the link is opened.
 struct CliOptions
 {
-    const CommandSpec* command = nullptr;
+    const CommandEntry* command = nullptr;
     QStringList arguments;  // the command's own positional arguments
 
     // The link.
@@ -77,6 +77,6 @@ ParsedCommandLine parseCommandLine(const QStringList& arguments);
 // The general help (--help), one command's, or a command group's
 // ("vardo-cli help params").
 QString helpText();
-QString commandHelp(const CommandSpec& command);
+QString commandHelp(const CommandEntry& command);
 
 } // namespace cli

@@ -2,11 +2,11 @@
 
 namespace cli {
 
-const QList<CommandSpec>& allCommands()
+const QList<CommandEntry>& allCommands()
 {
-    static const QList<CommandSpec> commands = [] {
-        QList<CommandSpec> all;
-        for (const QList<CommandSpec>& group : {identityCommands(), faultCommands(), paramCommands(),
+    static const QList<CommandEntry> commands = [] {
+        QList<CommandEntry> all;
+        for (const QList<CommandEntry>& group : {identityCommands(), faultCommands(), paramCommands(),
                                                  paramFileCommands(), shaftCommands(), watchCommands()})
             all += group;
         return all;

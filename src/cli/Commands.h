@@ -11,7 +11,7 @@ namespace cli {
 
 struct CliOptions;
 
-struct CommandSpec
+struct CommandEntry
 {
     QStringList words;          // "params", "read"
     QString argumentNames;      // "FILE", "N VALUE"; empty when none
@@ -29,13 +29,13 @@ struct CommandSpec
     QString name() const { return words.join(QLatin1Char(' ')); }
 };
 
-QList<CommandSpec> identityCommands();
-QList<CommandSpec> faultCommands();
-QList<CommandSpec> paramCommands();
-QList<CommandSpec> paramFileCommands();
-QList<CommandSpec> shaftCommands();
-QList<CommandSpec> watchCommands();
+QList<CommandEntry> identityCommands();
+QList<CommandEntry> faultCommands();
+QList<CommandEntry> paramCommands();
+QList<CommandEntry> paramFileCommands();
+QList<CommandEntry> shaftCommands();
+QList<CommandEntry> watchCommands();
 
-const QList<CommandSpec>& allCommands();
+const QList<CommandEntry>& allCommands();
 
 } // namespace cli

@@ -65,7 +65,7 @@ int runFaultsClear(const CliOptions& options)
 
 } // namespace
 
-QList<CommandSpec> faultCommands()
+QList<CommandEntry> faultCommands()
 {
     return {
         {{QStringLiteral("faults")}, QString(), 0, 0,

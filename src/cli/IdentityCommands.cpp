@@ -255,7 +255,7 @@ int runCounterReset(const CliOptions& options)
 
 } // namespace
 
-QList<CommandSpec> identityCommands()
+QList<CommandEntry> identityCommands()
 {
     return {
         {{QStringLiteral("info")}, QString(), 0, 0, {QStringLiteral("json")}, true,

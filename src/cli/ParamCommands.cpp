@@ -468,7 +468,7 @@ int runReset(const CliOptions& options)
 
 } // namespace
 
-QList<CommandSpec> paramCommands()
+QList<CommandEntry> paramCommands()
 {
     const QStringList controller{QStringLiteral("door")};
     const QStringList rowsOut{QStringLiteral("json"), QStringLiteral("csv"), QStringLiteral("bom")};

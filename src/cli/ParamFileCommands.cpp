@@ -103,7 +103,7 @@ int runDiff(const CliOptions& options)
 
 } // namespace
 
-QList<CommandSpec> paramFileCommands()
+QList<CommandEntry> paramFileCommands()
 {
     const QStringList options{QStringLiteral("layout"), QStringLiteral("json"), QStringLiteral("csv"),
                               QStringLiteral("bom")};

@@ -59,7 +59,7 @@ int runLearnStart(const CliOptions& options)
 
 } // namespace
 
-QList<CommandSpec> shaftCommands()
+QList<CommandEntry> shaftCommands()
 {
     return {
         {{QStringLiteral("shaft"), QStringLiteral("read")}, QString(), 0, 0,

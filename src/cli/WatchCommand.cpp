@@ -222,7 +222,7 @@ int runWatch(const CliOptions& options)
 
 } // namespace
 
-QList<CommandSpec> watchCommands()
+QList<CommandEntry> watchCommands()
 {
     return {
         {{QStringLiteral("watch")}, QString(), 0, 0, {QStringLiteral("count"), QStringLiteral("json")}, true,
