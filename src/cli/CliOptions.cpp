@@ -149,7 +149,11 @@ Scan scan(const QStringList& arguments)
         }
         const bool valued = !entry->valueName.isEmpty();
         if (valued && !value) {
-            if (i + 1 >= arguments.size()) {
+            // An option is not taken for a value ("--csv --fast" names no
+            // file); a value of that shape goes as "--csv=--fast".
+            const bool optionNext = i + 1 < arguments.size() && arguments[i + 1].size() > 1 &&
+                                    arguments[i + 1].startsWith(QLatin1Char('-'));
+            if (i + 1 >= arguments.size() || optionNext) {
                 fail(QStringLiteral("option %1 needs a value").arg(shown));
                 continue;
             }
