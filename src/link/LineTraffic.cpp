@@ -172,6 +172,17 @@ void LineTraffic::closeIfQuiet(qint64 quietMs)
         closeOpen();
 }
 
+std::vector<Entry> LineTraffic::entries() const
+{
+    std::vector<Entry> all;
+    all.reserve(std::size_t(size()) + 1);
+    for (int i = 0; i < size(); ++i)
+        all.push_back(at(i));
+    if (open_)
+        all.push_back(pending_);
+    return all;
+}
+
 QString LineTraffic::text() const
 {
     QString all;

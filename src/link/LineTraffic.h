@@ -82,6 +82,8 @@ public:
     // Received bytes not closed yet.
     bool frameOpen() const { return open_; }
 
+    // Every entry, oldest first, and received bytes still open as the last one.
+    std::vector<Entry> entries() const;
     // Every entry a line, oldest first, and received bytes still open as
     // the last one.
     QString text() const;

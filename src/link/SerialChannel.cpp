@@ -182,9 +182,9 @@ bool SerialChannel::write(const char* text, int count)
     // every request. Output is never discarded: a request written just
     // before must still reach the controller. A watcher of the line still
     // sees what is discarded.
-    if (trafficObserver_ && port->bytesAvailable() > 0) {
+    if (!trafficObservers_.empty() && port->bytesAvailable() > 0) {
         const QByteArray unread = port->readAll();
-        trafficObserver_(false, unread.constData(), int(unread.size()));
+        observe(false, unread.constData(), int(unread.size()));
     }
     if (held())
         port->clear(QSerialPort::Input);
@@ -194,8 +194,7 @@ bool SerialChannel::write(const char* text, int count)
         if (written < 0) {
             deviceLost("WriteFile()", port->errorString());
         } else {
-            if (trafficObserver_)
-                trafficObserver_(true, text, int(written));
+            observe(true, text, int(written));
             port->flush();
         }
     }
@@ -237,8 +236,8 @@ int SerialChannel::readReply(char* buffer, int wanted)
     }
     buffer[stored] = '\0';
     readingReply_ = false;
-    if (stored > 0 && trafficObserver_)
-        trafficObserver_(false, buffer, stored);
+    if (stored > 0)
+        observe(false, buffer, stored);
     return stored;
 }
 
@@ -279,8 +278,8 @@ int SerialChannel::readReplyAsItComes(FrameBuffer& frame, int wanted, int timeou
     }
     buffer[stored] = '\0';
     readingReply_ = false;
-    if (stored > 0 && trafficObserver_)
-        trafficObserver_(false, buffer, stored);
+    if (stored > 0)
+        observe(false, buffer, stored);
     return stored;
 }
 
@@ -304,6 +303,23 @@ void SerialChannel::waitForInput(int ms)
     loop.exec(QEventLoop::ExcludeUserInputEvents);
 }
 
+int SerialChannel::addTrafficObserver(TrafficObserver observer)
+{
+    trafficObservers_.push_back({++lastObserverId_, std::move(observer)});
+    return lastObserverId_;
+}
+
+void SerialChannel::removeTrafficObserver(int id)
+{
+    std::erase_if(trafficObservers_, [id](const Observer& o) { return o.id == id; });
+}
+
+void SerialChannel::observe(bool sent, const char* bytes, int count) const
+{
+    for (std::size_t i = 0; i < trafficObservers_.size(); ++i)
+        trafficObservers_[i].watch(sent, bytes, count);
+}
+
 void SerialChannel::drainInput()
 {
     if (draining_ || readingReply_ || linkBusy || !(eventMask_ & kRxCharEvent))
@@ -318,8 +334,7 @@ void SerialChannel::drainInput()
             deviceLost("ReadFile()", port->errorString());
             break;
         }
-        if (trafficObserver_)
-            trafficObserver_(false, &byte, 1);
+        observe(false, &byte, 1);
         if (owner_) {
             LinkRxByteEvent event(static_cast<unsigned char>(byte), portNumber_);
             QCoreApplication::sendEvent(owner_, &event);

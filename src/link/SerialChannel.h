@@ -93,8 +93,10 @@ public:
     // received bytes as they are taken off the port (sent false): a
     // synchronous reply whole when its read ends, bytes for the owner one
     // at a time. Called on the user-interface thread; it must not block.
+    // Several may watch, in the order added; the id removes one again.
     using TrafficObserver = std::function<void(bool sent, const char* bytes, int count)>;
-    void setTrafficObserver(TrafficObserver observer) { trafficObserver_ = std::move(observer); }
+    int addTrafficObserver(TrafficObserver observer);
+    void removeTrafficObserver(int id);
     // Called when a device is lost and when the channel opens after a loss.
     void setLinkStateHandler(std::function<void()> handler) { linkStateChanged_ = std::move(handler); }
     // Called each time linkBusy returns to 0 after an exchange.
@@ -152,7 +154,14 @@ private:
     QStringList lossReports_;
     std::function<void(const QString&)> errorReporter_;
     std::function<void()> exchangeEnded_;
-    TrafficObserver trafficObserver_;
+    void observe(bool sent, const char* bytes, int count) const;
+    struct Observer
+    {
+        int id;
+        TrafficObserver watch;
+    };
+    std::vector<Observer> trafficObservers_;
+    int lastObserverId_ = 0;
     std::function<void()> linkStateChanged_;
     bool lost_ = false;
     QString lostPort_;

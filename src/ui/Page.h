@@ -2,6 +2,10 @@
 
 #include <QWidget>
 
+namespace recorder {
+class FlightRecorder;
+}
+
 // What a page needs of the page host.
 class PageHost
 {
@@ -24,6 +28,9 @@ public:
     // true after its polls have gone unanswered for a while, false at the
     // next reply and when the page is hidden.
     virtual void showControllerSilent(bool silent) { (void)silent; }
+
+    // The flight recorder of the run; null where there is none.
+    virtual recorder::FlightRecorder* flightRecorder() const { return nullptr; }
 };
 
 // One tabbed page. The page host calls activate() when it shows the page
