@@ -22,7 +22,7 @@ struct CommandShape
     QStringList options;  // beyond the link options
 };
 
-const std::array<CommandShape, 9> kCommands{{
+const std::array<CommandShape, 11> kCommands{{
     {Command::Info, {QStringLiteral("info")}, 0, 0, {QStringLiteral("json")}},
     {Command::ClockSetNow, {QStringLiteral("clock"), QStringLiteral("set-now")}, 0, 0, {}},
     // The time as one argument, or its date and time as two.
@@ -50,15 +50,23 @@ const std::array<CommandShape, 9> kCommands{{
      2,
      {QStringLiteral("layout"), QStringLiteral("csv")}},
     {Command::Watch, {QStringLiteral("watch")}, 0, 0, {QStringLiteral("count")}},
+    // Before record: the longer words are tried first.
+    {Command::RecordExport,
+     {QStringLiteral("record"), QStringLiteral("export")},
+     1,
+     1,
+     {QStringLiteral("vcd"), QStringLiteral("csv"), QStringLiteral("bom"), QStringLiteral("output")}},
+    {Command::Record, {QStringLiteral("record")}, 0, 0, {QStringLiteral("duration"), QStringLiteral("output")}},
 }};
 
 // Options that always take a value; --csv takes one in `params read` only.
 const QStringList kValued{QStringLiteral("port"),   QStringLiteral("baud"), QStringLiteral("line"),
                           QStringLiteral("special"), QStringLiteral("output"), QStringLiteral("gap"),
-                          QStringLiteral("layout"), QStringLiteral("count")};
+                          QStringLiteral("layout"), QStringLiteral("count"), QStringLiteral("duration")};
 const QStringList kFlags{QStringLiteral("door"),  QStringLiteral("json"),  QStringLiteral("csv"),
                          QStringLiteral("fast"),  QStringLiteral("verify"), QStringLiteral("force"),
-                         QStringLiteral("help"),  QStringLiteral("version")};
+                         QStringLiteral("help"),  QStringLiteral("version"), QStringLiteral("vcd"),
+                         QStringLiteral("bom")};
 
 struct Option
 {
@@ -198,6 +206,19 @@ std::optional<identity::ClockFields> clockOf(const QString& text)
     return fields;
 }
 
+// "90", "90s", "10m", "1h" or "1h30m": a time from 1 s to 7 days, in ms.
+std::optional<qint64> durationOf(const QString& text)
+{
+    static const QRegularExpression shape(QStringLiteral("^(?:(\\d{1,6})h)?(?:(\\d{1,6})m)?(?:(\\d{1,9})s?)?$"));
+    const QRegularExpressionMatch m = shape.match(text);
+    if (text.isEmpty() || !m.hasMatch())
+        return std::nullopt;
+    const qint64 seconds = m.captured(1).toLongLong() * 3600 + m.captured(2).toLongLong() * 60 + m.captured(3).toLongLong();
+    if (seconds < 1 || seconds > 7 * 24 * 3600)
+        return std::nullopt;
+    return seconds * 1000;
+}
+
 // Stores one option's value; the error text when the value is refused.
 QString take(CliOptions& o, const Option& option)
 {
@@ -257,6 +278,15 @@ QString take(CliOptions& o, const Option& option)
         if (!count)
             return refused(QStringLiteral("a number of lines from 1 on"));
         o.count = *count;
+    } else if (n == QLatin1String("duration")) {
+        const auto duration = durationOf(v);
+        if (!duration)
+            return refused(QStringLiteral("a time from 1s to 7 days such as 90s, 10m, 1h or 1h30m"));
+        o.durationMs = *duration;
+    } else if (n == QLatin1String("vcd")) {
+        o.vcd = true;
+    } else if (n == QLatin1String("bom")) {
+        o.bom = true;
     } else if (n == QLatin1String("door")) {
         o.door = true;
     } else if (n == QLatin1String("json")) {
@@ -336,6 +366,12 @@ ParsedCommandLine parseCommandLine(const QStringList& arguments)
                                       [](const Option& option) { return option.name == QLatin1String("gap"); });
     if (gapGiven && !o.fast)
         return usageError(QStringLiteral("params read: --gap goes with --fast"));
+    if (o.command == Command::Record && o.outputPath.isEmpty())
+        return usageError(QStringLiteral("record: -o FILE is required (- for the standard output)"));
+    if (o.command == Command::RecordExport && o.vcd == o.csv)
+        return usageError(QStringLiteral("record export: give --vcd or --csv"));
+    if (o.command == Command::RecordExport && o.bom && !o.csv)
+        return usageError(QStringLiteral("record export: --bom goes with --csv"));
     if (o.command == Command::ClockSet) {
         const QString text = o.arguments.join(QLatin1Char(' '));
         const auto clock = clockOf(text);
@@ -373,6 +409,12 @@ QString helpText()
         "                                   the parameters two files hold differently\n"
         "                                   (exit 0 the same, 1 different, 2 trouble)\n"
         "  watch [--count N]                one line per status reply until interrupted\n"
+        "  record -o FILE [--duration T]    poll status and I/O in turn and record the\n"
+        "                                   frames (until interrupted without --duration)\n"
+        "  record export FILE --vcd|--csv [--bom] [-o OUT]\n"
+        "                                   a recording as a value change dump for\n"
+        "                                   GTKWave or PulseView, or as CSV; beside FILE\n"
+        "                                   (.vcd, .csv) unless -o names OUT\n"
         "\n"
         "Link options (defaults from the stored link settings):\n"
         "  --port P        COM1 to COM9 (as the window resolves them) or a device path\n"
@@ -382,7 +424,8 @@ QString helpText()
         "\n"
         "Command options:\n"
         "  --door          the door-operator controller instead of the main controller\n"
-        "  -o, --output F  params read: write a parameter set file\n"
+        "  -o, --output F  params read: write a parameter set file; record: the recording;\n"
+        "                  record export: the exported file (- the standard output)\n"
         "  --csv [F|-]     comma-separated values (params read: to file F, - standard output)\n"
         "  --fast          params read: take each reply as soon as it is complete\n"
         "  --gap MS        params read --fast: pause between two exchanges (default 10)\n"
@@ -390,6 +433,9 @@ QString helpText()
         "  --force         params write: write a file made for another layout\n"
         "  --layout L      params show/diff: the layout of a file whose size does not tell it\n"
         "  --count N       watch: end after N lines\n"
+        "  --duration T    record: for T (90s, 10m, 1h, 1h30m)\n"
+        "  --vcd           record export: a value change dump\n"
+        "  --bom           record export --csv: a UTF-8 byte order mark first\n"
         "  --json          info: one JSON object\n"
         "  -h, --help      this text\n"
         "  -v, --version   the version\n"

@@ -24,6 +24,8 @@ enum class Command {
     ParamsShow,
     ParamsDiff,
     Watch,
+    Record,
+    RecordExport,
 };
 
 // A parameter set file's layout chosen with --layout.
@@ -55,6 +57,9 @@ struct CliOptions
     bool force = false;
     std::optional<FileLayout> layout;
     int count = 0;           // watch: 0 runs until interrupted
+    qint64 durationMs = 0;   // record: 0 runs until interrupted
+    bool vcd = false;        // record export
+    bool bom = false;        // record export --csv: a byte order mark first
     identity::ClockFields clock{};  // clock set
 };
 

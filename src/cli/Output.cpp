@@ -1,5 +1,7 @@
 #include "Output.h"
 
+#include "Exports.h"
+
 #include <QSaveFile>
 
 #include <cstdio>
@@ -61,14 +63,7 @@ void RowWriter::line(const QStringList& fields)
 
 QString csvField(const QString& text)
 {
-    const bool quoted = text.contains(QLatin1Char(',')) || text.contains(QLatin1Char('"')) ||
-                        text.contains(QLatin1Char('\n')) || text.contains(QLatin1Char('\r')) ||
-                        (!text.isEmpty() && (text.front().isSpace() || text.back().isSpace()));
-    if (!quoted)
-        return text;
-    QString doubled = text;
-    doubled.replace(QLatin1Char('"'), QLatin1String("\"\""));
-    return QLatin1Char('"') + doubled + QLatin1Char('"');
+    return recorder::csvQuoted(text);
 }
 
 bool writeResult(const QString& path, const QByteArray& bytes)

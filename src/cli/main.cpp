@@ -6,6 +6,7 @@
 #include "Output.h"
 #include "ParamCommands.h"
 #include "ParamFileCommands.h"
+#include "RecordCommand.h"
 #include "VardoVersion.h"
 #include "WatchCommand.h"
 
@@ -34,6 +35,10 @@ int run(const cli::CliOptions& options)
         return cli::runParamsDiff(options);
     case Command::Watch:
         return cli::runWatch(options);
+    case Command::Record:
+        return cli::runRecord(options);
+    case Command::RecordExport:
+        return cli::runRecordExport(options);
     }
     return cli::kUsage;
 }

@@ -4,6 +4,7 @@
 #include "ConfigHome.h"
 #include "FaultDescriptions.h"
 #include "ParamFile.h"
+#include "Recording.h"
 #include "SimController.h"
 
 #include <QProcess>
@@ -324,6 +325,44 @@ private Q_SLOTS:
         QVERIFY(process.waitForFinished(10000));
         QCOMPARE(process.exitStatus(), QProcess::NormalExit);
         QCOMPARE(process.exitCode(), 0);
+    }
+
+    // A recording of the simulated controller with a fault in it, then
+    // exported for logic-analyzer viewers and spreadsheets.
+    void recordsAndExports()
+    {
+        const QString rec = file(QStringLiteral("run.rec"));
+        QProcess process;
+        startCli(process, {"record", "--duration", "4s", "-o", rec});
+        QVERIFY(QTest::qWaitFor([&] { return sim().waitForRequest("A4", 0); }, 15000));
+        sim().injectFault(0x20);
+        QVERIFY(process.waitForFinished(30000));
+        QCOMPARE(process.exitCode(), 0);
+        QVERIFY(process.readAllStandardError().contains("fault 20"));
+
+        const recorder::ReadResult read = recorder::readRecording(rec);
+        QVERIFY2(read.recording, qPrintable(read.error));
+        QCOMPARE(read.recording->header.layout, recorder::Layout::Long);
+        QCOMPARE(read.recording->header.floors, sim().withElevator([](ElevatorModel& e) { return e.floorCount(); }));
+        QSet<QByteArray> kinds;
+        for (const traffic::Entry& e : read.recording->entries)
+            kinds << (e.direction == traffic::Direction::Sent ? "sent " : "") + e.bytes.mid(3, 2);
+        QCOMPARE(kinds, (QSet<QByteArray>{"A0", "A3", "A4", "A8", "E0", "sent F6"}));
+
+        const Run vcd = cli({"record", "export", rec, "--vcd"});
+        QVERIFY2(vcd.exitCode == 0, vcd.err.constData());
+        const QByteArray dump = readFile(file(QStringLiteral("run.vcd")));
+        QVERIFY(dump.startsWith("$date "));
+        QVERIFY(dump.contains(" safety_circuit $end") && dump.contains(" Y31 $end") && dump.contains("b100000 "));
+        const Run csv = cli({"record", "export", rec, "--csv", "--bom", "-o", file(QStringLiteral("t.csv"))});
+        QVERIFY2(csv.exitCode == 0, csv.err.constData());
+        QVERIFY(readFile(file(QStringLiteral("t.csv"))).startsWith("\xEF\xBB\xBFtime,floor,speed_m_s,"));
+
+        QCOMPARE(cli({"record", "export", rec}).exitCode, 2);
+        QCOMPARE(cli({"record", "--duration", "1s"}).exitCode, 2);
+        const Run missing = cli({"record", "export", file(QStringLiteral("none.rec")), "--vcd"});
+        QCOMPARE(missing.exitCode, 1);
+        QVERIFY(missing.err.contains("cannot open"));
     }
 };
 
