@@ -55,6 +55,16 @@ QString helpText()
         "  --seed N                seed of random faults and learning deviations\n"
         "  --state-file PATH       keep parameters and identity in PATH across restarts\n"
         "\n"
+        "Replay:\n"
+        "  --replay FILE           answer the status and I/O polls ('A' '0', 'A' '3',\n"
+        "                          'A' '8', 'A' '4') with the frames of a recording (saved\n"
+        "                          by the tool, a fault file, or vardo-cli record) at their\n"
+        "                          recorded times, counted from the first poll, and send\n"
+        "                          its fault reports when their time comes; after its end\n"
+        "                          the last frames go on answering. The model and the\n"
+        "                          floor count follow the recording's header; the elevator\n"
+        "                          makes no faults of its own\n"
+        "\n"
         "Faults of the line (each makes a failure of the tool reachable):\n"
         "  --silent                answer nothing\n"
         "  --stop-after K          answer K requests, then nothing\n"
@@ -174,6 +184,8 @@ CommandLine parseCommandLine(const QStringList& arguments)
             o.seed = std::uint32_t(number(0, 2147483647));
         } else if (a == QLatin1String("--state-file")) {
             o.stateFile = value();
+        } else if (a == QLatin1String("--replay")) {
+            o.replayFile = value();
         } else if (a == QLatin1String("--silent")) {
             f.silent = true;
         } else if (a == QLatin1String("--stop-after")) {

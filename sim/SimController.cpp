@@ -2,6 +2,7 @@
 
 #include "FrameBuffer.h"
 #include "PtyTransport.h"
+#include "Replay.h"
 #include "SimProtocol.h"
 #include "StateFile.h"
 
@@ -47,10 +48,33 @@ QByteArray refreshChecksum(QByteArray frame)
 
 } // namespace
 
+namespace {
+
+// The recording of a replay, read before anything else starts.
+std::unique_ptr<Replay> replayOf(SimOptions& options)
+{
+    if (options.replayFile.isEmpty())
+        return nullptr;
+    auto replay = std::make_unique<Replay>(Replay::load(options.replayFile));
+    // The controller of the recording: its layout, no faults of its own.
+    if (replay->header().layout == recorder::Layout::Long)
+        options.model = SimModel::Modern;
+    else if (replay->header().layout == recorder::Layout::Short)
+        options.model = SimModel::Legacy;
+    options.faultReports = false;
+    options.faultEverySeconds = 0;
+    return replay;
+}
+
+} // namespace
+
 SimController::SimController(SimOptions options)
-    : options_(std::move(options)), pty_(std::make_unique<PtyTransport>()),
+    : options_(std::move(options)), pty_(std::make_unique<PtyTransport>()), replay_(replayOf(options_)),
       elevator_(options_.model, options_.faultHistory, options_.seed)
 {
+    // The status page lists as many floors as the recording's.
+    if (replay_ && replay_->header().floors >= 2)
+        elevator_.setParameter(11, unsigned(std::min(replay_->header().floors, 48)));
     for (SimMode mode : options_.startModes)
         elevator_.setMode(mode, true);
     elevator_.setFaultReports(options_.faultReports);
@@ -369,6 +393,9 @@ void SimController::handleFrame(const QByteArray& frame)
         }
 
         sim::Outcome outcome;
+        const bool replayed = replay_ && elevator && Replay::isLivePoll(request->command, request->subCommand);
+        if (replayed && !replayStart_)
+            replayStart_ = now;
         const auto override = std::find_if(overrides_.cbegin(), overrides_.cend(), [&request](const Override& o) {
             return o.c3 == request->command && o.c4 == request->subCommand;
         });
@@ -376,6 +403,9 @@ void SimController::handleFrame(const QByteArray& frame)
                                   request->subCommand == '5' && sim::parameterOf(*request) == ignoredWrite_;
         if (override != overrides_.cend())
             outcome.reply = override->raw;
+        else if (replayed)
+            outcome.reply = replay_->reply(request->subCommand,
+                                           std::chrono::duration_cast<std::chrono::milliseconds>(now - *replayStart_).count());
         else if (ignoredWrite)
             outcome.reply = sim::buildReply('F', '5', "FFF");
         else if (elevator)
@@ -471,6 +501,19 @@ void SimController::maybeSendReport(Clock::time_point now)
     schedule(report, now);
 }
 
+void SimController::sendReplayedReports(Clock::time_point now)
+{
+    QList<QByteArray> reports;
+    {
+        std::lock_guard lock(mutex_);
+        if (!replay_ || !replayStart_ || faults_.silent || stopped_)
+            return;
+        reports = replay_->takeReportsDue(std::chrono::duration_cast<std::chrono::milliseconds>(now - *replayStart_).count());
+    }
+    for (const QByteArray& report : reports)
+        schedule(report, now);
+}
+
 void SimController::run()
 {
     auto lastTick = Clock::now();
@@ -535,5 +578,6 @@ void SimController::run()
             }
         }
         maybeSendReport(now);
+        sendReplayedReports(now);
     }
 }

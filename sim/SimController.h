@@ -18,6 +18,7 @@
 #include <thread>
 
 class PtyTransport;
+class Replay;
 
 // The simulated main controller and door-operator controller on one
 // pseudo-terminal. The constructor opens the pseudo-terminal and starts a
@@ -43,6 +44,7 @@ class PtyTransport;
 class SimController
 {
 public:
+    // Throws std::runtime_error when the replay file cannot be read.
     explicit SimController(SimOptions options = {});
     ~SimController();  // stops the thread, removes a link it placed
     SimController(const SimController&) = delete;
@@ -171,11 +173,16 @@ private:
     std::optional<std::chrono::steady_clock::time_point> flushDue();
     std::chrono::nanoseconds characterTime() const;
     void maybeSendReport(std::chrono::steady_clock::time_point now);
+    void sendReplayedReports(std::chrono::steady_clock::time_point now);
     bool loadState();
     bool saveStateLocked();
 
     SimOptions options_;
     std::unique_ptr<PtyTransport> pty_;
+    // The recording the live polls are answered from; the replay starts
+    // with the first live poll.
+    std::unique_ptr<Replay> replay_;
+    std::optional<std::chrono::steady_clock::time_point> replayStart_;
 
     mutable std::mutex mutex_;            // models, options, faults, overrides, requests
     std::condition_variable requestArrived_;

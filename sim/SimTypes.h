@@ -67,6 +67,8 @@ struct SimOptions
 
     QString stateFile;            // when set: parameters and identity are loaded from and saved to it
 
+    QString replayFile;           // when set: the live polls are answered from this recording (see Replay)
+
     double timeScale = 1.0;       // the elevator runs this many times faster than real time
     bool manualTime = false;      // the elevator moves only through ElevatorModel::advance()
     std::uint32_t seed = 1;       // random faults and learning-run deviations
