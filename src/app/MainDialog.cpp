@@ -13,6 +13,7 @@
 #include "Prompts.h"
 #include "SerialChannel.h"
 #include "SerialSettingsDialog.h"
+#include "TimelineWindow.h"
 #include "TrafficWindow.h"
 #include "UserGuide.h"
 #include "WindowState.h"
@@ -45,7 +46,7 @@ const QString kTitleSilent = QStringLiteral("VARDO - 控制器无应答");
 } // namespace
 
 MainDialog::MainDialog()
-    : QDialog(nullptr), pageHost_(new PageTabCtrl(this)),
+    : QDialog(nullptr), recorder_(recorder::RecorderSettings::read()), pageHost_(new PageTabCtrl(this)),
       recovery_(new LinkRecovery(this, [this] { return reopenLink(); }, [this] { linkRestored(); }))
 {
     setObjectName(QStringLiteral("mainDialog"));
@@ -58,6 +59,12 @@ MainDialog::MainDialog()
     guideShortcut->setObjectName(QStringLiteral("guideShortcut"));
     guideShortcut->setContext(Qt::WindowShortcut);
     connect(guideShortcut, &QShortcut::activated, this, [] { openUserGuide(); });
+    recorder::TimelineWindow::installShortcut(this, [this] { return &recorder_; });
+    recorder_.attach(serialChannel);
+    pageHost_->setFlightRecorder(&recorder_);
+    recorderTimer_.setInterval(1000);
+    connect(&recorderTimer_, &QTimer::timeout, this, [this] { recorder_.advance(); });
+    recorderTimer_.start();
 
     // The smallest size, from the dialog units of the dialog font; wider
     // where the font needs it, so that all seven captions stand in one row.
@@ -95,6 +102,8 @@ MainDialog::MainDialog()
 
 MainDialog::~MainDialog()
 {
+    recorder_.detach();
+    pageHost_->setFlightRecorder(nullptr);
     serialChannel.setExchangeEndedHandler({});
     serialChannel.setLinkStateHandler({});
     if (serialChannel.isOpen())
@@ -166,7 +175,7 @@ bool MainDialog::event(QEvent* event)
 void MainDialog::takeByte(unsigned char byte)
 {
     if (assembler_.take(byte))
-        routeFrame(assembler_.frameText(), pageHost_->shownPage());
+        routeFrame(assembler_.frameText(), pageHost_->shownPage(), &recorder_);
 }
 
 // The title tells that the line is down; meanwhile the tool watches for

@@ -45,6 +45,9 @@ public:
     bool otherTabChosen() override;
     void showControllerSilent(bool silent) override;
 
+    recorder::FlightRecorder* flightRecorder() const override { return recorder_; }
+    void setFlightRecorder(recorder::FlightRecorder* recorder) { recorder_ = recorder; }
+
 Q_SIGNALS:
     // The page shown says whether the controller answers it.
     void controllerSilenceChanged(bool silent);
@@ -63,5 +66,6 @@ private:
     int currentPage_ = 0;
     QWidget* mainWindow_;
     bool watchingTabChoice_ = false;
+    recorder::FlightRecorder* recorder_ = nullptr;
     int chosenTab_ = -1;
 };

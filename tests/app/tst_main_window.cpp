@@ -383,7 +383,8 @@ private Q_SLOTS:
         sim().sendFrame("\x02" "FFE0" "37" "E12\x03");
         QVERIFY(QTest::qWaitFor([&] { return sim().waitForRequest("F6", 0); }, 5000));
         QVERIFY(feed("\x02\x03"));
-        QCOMPARE(prompts_->messages, QStringList{QStringLiteral("故障码: 37")});
+        QCOMPARE(prompts_->messages.size(), 1);
+        QCOMPARE(prompts_->messages[0].section(QLatin1Char('\n'), 0, 0), QStringLiteral("故障码: 37"));
         QCOMPARE(frames(0).value(0), QString::fromLatin1("\x02\x03"));
     }
 
@@ -445,7 +446,12 @@ private Q_SLOTS:
         else
             sim().sendFrame("\x02" "FFE0" "37" "E12\x03");
         QVERIFY(QTest::qWaitFor([&] { return !prompts_->messages.isEmpty(); }, 5000));
-        QCOMPARE(prompts_->messages, QStringList{message});
+        QCOMPARE(prompts_->messages.size(), 1);
+        // The code, and the file the flight recorder keeps around the report.
+        const QStringList lines = prompts_->messages[0].split(QLatin1Char('\n'));
+        QCOMPARE(lines.value(0), message);
+        QVERIFY2(lines.value(1).startsWith(QStringLiteral("运行记录: ")), qPrintable(prompts_->messages[0]));
+        QVERIFY(QFile::exists(lines.value(1).mid(6)));
         QVERIFY(!acknowledgedWhileShown);
         QVERIFY(sim().waitForRequest("F6", 5000));
         if (fromModel)

@@ -373,7 +373,7 @@ private Q_SLOTS:
         sim_->injectFault(0x2A);
         QTRY_VERIFY_WITH_TIMEOUT(boxUp, 5000);
         QTRY_COMPARE_WITH_TIMEOUT(prompts_->messages.size(), 2, 5000);
-        QCOMPARE(prompts_->messages[0], QStringLiteral("故障码: 2A"));
+        QCOMPARE(prompts_->messages[0].section(QLatin1Char('\n'), 0, 0), QStringLiteral("故障码: 2A"));
         QCOMPARE(prompts_->captions[1], kApplicationError);
         QTest::qWait(200);
         QVERIFY(!serialChannel.isOpen());

@@ -49,6 +49,13 @@ void PageTestHost::showPage(int index)
     }
 }
 
+recorder::FlightRecorder& PageTestHost::useFlightRecorder()
+{
+    recorder_ = std::make_unique<recorder::FlightRecorder>(recorder::RecorderSettings::read());
+    recorder_->attach(serialChannel);
+    return *recorder_;
+}
+
 bool PageTestHost::openChannel(int comNumber)
 {
     return serialChannel.open(this, comNumber, 9600, 'N', 8, 1, SerialChannel::kEventMask);
@@ -61,7 +68,7 @@ bool PageTestHost::event(QEvent* event)
         if (assembler_.take(rx->byte())) {
             if (onFrameEnd)
                 onFrameEnd();
-            if (routeFrame(assembler_.frameText(), page(current_)))
+            if (routeFrame(assembler_.frameText(), page(current_), recorder_.get()))
                 ++framesDelivered_;
             if (onFrameHandled)
                 onFrameHandled();

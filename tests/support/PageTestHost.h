@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FlightRecorder.h"
 #include "FrameAssembler.h"
 #include "Page.h"
 
@@ -7,6 +8,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <memory>
 
 // Plays the main window's part for the pages: receives the channel's
 // bytes, assembles frames with the real FrameAssembler and routes each as
@@ -39,6 +41,11 @@ public:
     bool controllerSilent() const { return controllerSilent_; }
 
     int framesDelivered() const { return framesDelivered_; }
+
+    // Gives the pages a flight recorder, as the main window does (settings
+    // read now), attached to the channel; the frames go through it.
+    recorder::FlightRecorder& useFlightRecorder();
+    recorder::FlightRecorder* flightRecorder() const override { return recorder_.get(); }
     // Called when the ETX of a frame arrives, before it is handed on, and
     // after the page has handled it.
     std::function<void()> onFrameEnd;
@@ -51,6 +58,7 @@ protected:
 
 private:
     FrameAssembler assembler_;
+    std::unique_ptr<recorder::FlightRecorder> recorder_;
     QList<Page*> pages_;
     int current_ = -1;
     int framesDelivered_ = 0;
