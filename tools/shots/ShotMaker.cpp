@@ -17,7 +17,7 @@
 // dialog-value-entry, dialog-bit-mask, dialog-display-code,
 // dialog-lockout-schedule, dialog-floor-period, dialog-ic-card,
 // dialog-import-preview, box-reset-confirm, page-door-params,
-// box-fault-report, box-lost-device, title-link-down.
+// box-fault-report, window-timeline, box-lost-device, title-link-down.
 //
 // Exit status: 0 when every picture was made (the import preview and the
 // reset question count only when the window has them), 1 otherwise.
@@ -29,9 +29,12 @@
 #include "ReportList.h"
 #include "SerialChannel.h"
 #include "SimController.h"
+#include "TimelineView.h"
+#include "TimelineWindow.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCheckBox>
 #include <QDeadlineTimer>
 #include <QDialog>
 #include <QDir>
@@ -414,6 +417,7 @@ private:
     void elevatorParamPage();
     void doorParamPage();
     void faultReport();
+    void timeline();
     void lostDevice();
 
     Camera camera_;
@@ -810,6 +814,49 @@ void Session::faultReport()
     settle(500);
 }
 
+// The timeline of the last half minute, opened by its button on the status
+// page while the car serves a few calls: a fault as a marker, the cursors
+// on a run.
+void Session::timeline()
+{
+    if (!wanted(QStringLiteral("window-timeline")))
+        return;
+    showTab(StatusTab, [] { return true; }, 0);
+    waitUntil([this] { return !sim_->withElevator([](ElevatorModel& e) { return e.moving(); }); }, 60000);
+    settle(2000);
+    // A fault to mark, when the step before made none.
+    if (tool_->flightRecorder().faultFiles().isEmpty()) {
+        shootBox(QStringLiteral("box-fault-report"), [this] { sim_->injectFault(kReportedFault); },
+                 [](QWidget* w) { return boxSaying(w, QStringLiteral("故障码")); });
+    }
+    settle(4000);
+    sim_->withElevator([](ElevatorModel& e) {
+        e.registerCall(ElevatorModel::CallKind::Car, e.floorCount());
+        e.registerCall(ElevatorModel::CallKind::Down, 2);
+        return 0;
+    });
+    settle(16000);
+    click(StatusTab, "timelineButton");
+    recorder::TimelineWindow* window = recorder::TimelineWindow::instance();
+    if (!window || !waitUntil([window] { return window->isVisible(); }, 5000)) {
+        missing_ << QStringLiteral("window-timeline");
+        return;
+    }
+    window->resize(1100, 900);
+    settle(1500);
+    recorder::TimelineView* view = window->view();
+    const recorder::TrackSet* tracks = window->tracks();
+    window->followBox()->setChecked(false);
+    view->showSpan(std::max(tracks->firstMs(), tracks->lastMs() - 30000), tracks->lastMs());
+    view->setCursorA(tracks->lastMs() - 12000);
+    view->setCursorB(tracks->lastMs() - 4000);
+    settle(500);
+    if (!camera_.shoot(window, QStringLiteral("window-timeline")))
+        missing_ << QStringLiteral("window-timeline");
+    window->close();
+    settle(300);
+}
+
 // The adapter is pulled while the status page polls: one box, the title
 // tells the line is down; plugged back, the window reconnects by itself.
 void Session::lostDevice()
@@ -872,6 +919,7 @@ int Session::run()
     elevatorParamPage();
     doorParamPage();
     faultReport();
+    timeline();
     lostDevice();
 
     tool_.reset();
@@ -896,6 +944,8 @@ int main(int argc, char** argv)
         return 1;
     }
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
+    // The flight recorder's fault files, beside it.
+    qputenv("XDG_DATA_HOME", QFile::encodeName(config.path() + QStringLiteral("/.local/share")));
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("VARDO"));
