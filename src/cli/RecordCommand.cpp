@@ -4,12 +4,11 @@
 #include "Exchange.h"
 #include "Exports.h"
 #include "FlightRecorder.h"
-#include "FrameAssembler.h"
 #include "FrameBuffer.h"
 #include "Interrupt.h"
-#include "LinkEvents.h"
 #include "LinkWait.h"
 #include "Output.h"
+#include "PollLoop.h"
 #include "Progress.h"
 #include "Recording.h"
 #include "Requests.h"
@@ -19,36 +18,27 @@
 #include "TrackSet.h"
 #include "VardoVersion.h"
 
-#include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
-#include <QTimer>
 
-#include <cstdio>
 #include <optional>
 
 namespace cli {
 
 namespace {
 
-// The pages' pace: a poll 100 ms after the last reply or poll.
-constexpr int kPollMs = 100;
 // Without any frame for this long the silence is told once.
 constexpr int kSilenceMs = 5000;
 
-// Owns the channel while the recording runs: polls the status page's three
-// requests and the I/O page's one in turn, writes every frame the flight
-// recorder keeps to the file as it comes, and acknowledges fault reports
-// as the main window does.
-class LineRecorder : public QObject
+// Polls the status page's three requests and the I/O page's one in turn,
+// writes every frame the flight recorder keeps to the file as it comes,
+// and acknowledges fault reports as the main window does.
+class LineRecorder : public PollLoop
 {
 public:
     LineRecorder(QFile& file, qint64 durationMs) : file_(file), durationMs_(durationMs)
     {
-        timer_.setSingleShot(true);
-        QObject::connect(&timer_, &QTimer::timeout, &timer_, [this] { poll(); });
         observer_ = serialChannel.addTrafficObserver([this](bool sent, const char* bytes, int count) {
             if (sent && recorder::recorderKeeps(traffic::Direction::Sent, bytes, count))
                 write(traffic::Direction::Sent, QByteArray(bytes, count));
@@ -56,48 +46,30 @@ public:
     }
     ~LineRecorder() override { serialChannel.removeTrafficObserver(observer_); }
 
-    int run()
+    // Records until the duration is over or finish().
+    int record()
     {
-        if (done_)
-            return exitCode_;
+        const int code = run();
+        if (progress_)
+            progress_->finish();
+        return code;
+    }
+
+    bool writeFailed() const { return writeFailed_; }
+
+protected:
+    void starting() override
+    {
         clock_.start();
         sinceFrame_.start();
         if (durationMs_ > 0) {
             progress_.emplace(QStringLiteral("recording (s)"), int(durationMs_ / 1000));
             progress_->show(0);
         }
-        timer_.start(kPollMs);
-        loop_.exec();
-        if (progress_)
-            progress_->finish();
-        return exitCode_;
     }
 
-    void finish(int exitCode)
-    {
-        if (done_)
-            return;
-        done_ = true;
-        exitCode_ = exitCode;
-        timer_.stop();
-        loop_.quit();
-    }
-
-    bool writeFailed() const { return writeFailed_; }
-
-protected:
-    bool event(QEvent* event) override
-    {
-        if (event->type() != WM_LINK_RXBYTE)
-            return QObject::event(event);
-        if (assembler_.take(static_cast<LinkRxByteEvent*>(event)->byte()))
-            frameArrived(assembler_.frameText());
-        return true;
-    }
-
-private:
     // The status page's rotation (calls, speed, status), then the I/O poll.
-    void poll()
+    void poll() override
     {
         if (durationMs_ > 0 && clock_.elapsed() >= durationMs_) {
             finish(kSuccess);
@@ -115,25 +87,22 @@ private:
         } else {
             monitor::writeNextStatusPoll(phase_);
         }
-        timer_.start(kPollMs);
     }
 
-    void frameArrived(const char* frame)
+    void frameArrived(const QByteArray& frame) override
     {
         sinceFrame_.restart();
         silenceTold_ = false;
-        const QByteArray bytes(frame);
-        if (recorder::recorderKeeps(traffic::Direction::Received, bytes.constData(), int(bytes.size())))
-            write(traffic::Direction::Received, bytes);
-        if (bytes.size() > 3 && bytes[3] == 'E') {
-            printError(QStringLiteral("the controller reports fault %1").arg(QString::fromLatin1(bytes.mid(5, 2))));
+        if (recorder::recorderKeeps(traffic::Direction::Received, frame.constData(), int(frame.size())))
+            write(traffic::Direction::Received, frame);
+        if (frame.size() > 3 && frame[3] == 'E') {
+            printError(QStringLiteral("the controller reports fault %1").arg(QString::fromLatin1(frame.mid(5, 2))));
             request::acknowledgeFault();
             sendRequest();
         }
-        if (!done_)
-            timer_.start(kPollMs);
     }
 
+private:
     void write(traffic::Direction direction, const QByteArray& bytes)
     {
         const QByteArray line = recorder::entryLine(traffic::Entry{clock_.elapsed(), direction, bytes});
@@ -145,19 +114,14 @@ private:
 
     QFile& file_;
     qint64 durationMs_;
-    QEventLoop loop_;
-    QTimer timer_;
     QElapsedTimer clock_;
     QElapsedTimer sinceFrame_;
-    FrameAssembler assembler_;
     std::optional<Progress> progress_;
     int observer_ = 0;
     int phase_ = 0;
     int turn_ = 0;
     bool silenceTold_ = false;
-    bool done_ = false;
     bool writeFailed_ = false;
-    int exitCode_ = kSuccess;
 };
 
 // The layout and the listed floors, read as the status page reads them.
@@ -182,17 +146,9 @@ int runRecord(const CliOptions& options)
     QFile file;
     LineRecorder line(file, options.durationMs);
     InterruptWatch interrupt([&line] { line.finish(kSuccess); });
-    if (!link.open(&line))
+    const std::optional<bool> extended = openForPolling(link, line);
+    if (!extended)
         return kFailure;
-    std::optional<bool> extended;
-    {
-        LinkBusyGuard busy;
-        extended = probeExtendedLayout();
-    }
-    if (!extended) {
-        printError(link.noReply());
-        return kFailure;
-    }
     recorder::RecordingHeader header;
     header.version = QStringLiteral(VARDO_VERSION);
     header.port = link.where();
@@ -210,7 +166,7 @@ int runRecord(const CliOptions& options)
         printError(QStringLiteral("cannot write %1: %2").arg(options.outputPath, file.errorString()));
         return kFailure;
     }
-    const int code = line.run();
+    const int code = line.record();
     if (line.writeFailed())
         printError(QStringLiteral("cannot write %1: %2").arg(options.outputPath, file.errorString()));
     return code;
