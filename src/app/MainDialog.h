@@ -13,9 +13,8 @@ class PageTabCtrl;
 // channel's bytes, which it assembles into frames for the page shown, and
 // the fault reports, which it shows and acknowledges itself. Its flight
 // recorder keeps the frames of the last minutes for the whole run (Ctrl+R
-// shows them on the timeline). It can be
-// resized and maximized down to its first size; its size is kept between
-// starts (WindowState).
+// shows them on the timeline). It can be resized and maximized down to its
+// first size; its size is kept between starts (WindowState).
 class MainDialog : public QDialog
 {
     Q_OBJECT

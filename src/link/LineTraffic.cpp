@@ -3,8 +3,6 @@
 #include "FrameBuffer.h"
 #include "HexCodec.h"
 
-#include <QSaveFile>
-
 namespace traffic {
 
 namespace {
@@ -186,20 +184,9 @@ std::vector<Entry> LineTraffic::entries() const
 QString LineTraffic::text() const
 {
     QString all;
-    for (int i = 0; i < size(); ++i)
-        all += entryText(at(i)) + QLatin1Char('\n');
-    if (open_)
-        all += entryText(pending_) + QLatin1Char('\n');
+    for (const Entry& entry : entries())
+        all += entryText(entry) + QLatin1Char('\n');
     return all;
-}
-
-bool LineTraffic::save(const QString& path) const
-{
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
-        return false;
-    const QByteArray bytes = text().toUtf8();
-    return file.write(bytes) == bytes.size() && file.commit();
 }
 
 } // namespace traffic

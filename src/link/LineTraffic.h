@@ -87,9 +87,6 @@ public:
     // Every entry a line, oldest first, and received bytes still open as
     // the last one.
     QString text() const;
-    // Writes text() to the file as UTF-8 with the system's line ends;
-    // false when it could not be written (an existing file then stays).
-    bool save(const QString& path) const;
 
 private:
     qint64 now() const;

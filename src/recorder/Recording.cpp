@@ -13,7 +13,7 @@ namespace {
 const QByteArray kMagic = QByteArrayLiteral("# vardo-recording ");
 // Larger files are refused rather than read into memory whole: a day of
 // polling is well below it.
-constexpr qint64 kLargestFile = qint64(1) << 30;
+constexpr qint64 kLargestFile = qint64(256) << 20;
 
 QString keyLine(const char* key, const QString& value)
 {
@@ -206,7 +206,7 @@ ReadResult readRecording(const QString& path)
     if (!file.open(QIODevice::ReadOnly))
         return {std::nullopt, QStringLiteral("cannot open %1: %2").arg(path, file.errorString())};
     if (file.size() > kLargestFile)
-        return {std::nullopt, QStringLiteral("%1 is larger than 1 GiB").arg(path)};
+        return {std::nullopt, QStringLiteral("%1 is larger than 256 MiB").arg(path)};
     ReadResult result = parseRecording(file.readAll());
     if (!result.recording)
         result.error = path + QStringLiteral(", ") + result.error;
