@@ -1,8 +1,10 @@
 #include "TimelineView.h"
 
+#include <QHelpEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QToolTip>
 #include <QWheelEvent>
 
 #include <algorithm>
@@ -497,11 +499,40 @@ void TimelineView::drawFaults(QPainter& p, const QRect& plot)
     auto it = std::lower_bound(faults.cbegin(), faults.cend(), from,
                                [](const FaultMark& f, qint64 t) { return f.ms < t; });
     p.setPen(QPen(kFault, 1));
+    const QFontMetrics fm(font());
     for (; it != faults.cend() && xOf(it->ms) <= plot.right(); ++it) {
         const double x = xOf(it->ms);
         p.drawLine(QPointF(x, 0), QPointF(x, height()));
-        p.drawText(QPointF(x + 3, 12), QStringLiteral("故障 %1").arg(it->code));
+        // The code, and as much of the description as the room to the next
+        // marker allows.
+        const auto next = std::next(it);
+        const double room = (next == faults.cend() ? plot.right() : std::min<double>(plot.right(), xOf(next->ms))) - x - 6;
+        p.drawText(QPointF(x + 3, 12), fm.elidedText(faultLabel(*it), Qt::ElideRight, int(std::max(0.0, room))));
     }
+}
+
+QString TimelineView::faultLabel(const FaultMark& mark) const
+{
+    const QString description = tracks_->description(mark).trimmed();
+    return QStringLiteral("故障 %1").arg(mark.code) + (description.isEmpty() ? QString() : QStringLiteral(": ") + description);
+}
+
+bool TimelineView::event(QEvent* event)
+{
+    // The whole description of a fault marker under the pointer.
+    if (event->type() == QEvent::ToolTip && tracks_) {
+        const QPoint at = static_cast<QHelpEvent*>(event)->pos();
+        for (const FaultMark& mark : tracks_->faults()) {
+            if (std::abs(xOf(mark.ms) - at.x()) <= 3) {
+                QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), faultLabel(mark), this);
+                return true;
+            }
+        }
+        QToolTip::hideText();
+        event->ignore();
+        return true;
+    }
+    return QWidget::event(event);
 }
 
 void TimelineView::drawCursor(QPainter& p, const QRect& plot, qint64 ms, const QColor& colour, const QString& name)

@@ -14,7 +14,8 @@ namespace recorder {
 // the speed as a line, each status bit and I/O point as a logic trace, the
 // calls as bars per floor (top floor first; car, up and down calls one
 // above the other), the tool's writes as ticks and every fault report as a
-// red line across all lanes, its code at the top.
+// red line across all lanes, its code and description at the top (whole
+// in the marker's tooltip).
 //
 // The wheel zooms around the mouse, dragging pans, a click puts cursor A,
 // a click with Shift (or the right button) cursor B. Each lane's name is
@@ -89,6 +90,7 @@ Q_SIGNALS:
     void followingEnded();
 
 protected:
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -110,6 +112,8 @@ private:
     void drawCalls(QPainter& p, int floor, const QRect& row);
     void drawWrites(QPainter& p, const QRect& row);
     void drawFaults(QPainter& p, const QRect& plot);
+    // "故障 20: " and the code's description.
+    QString faultLabel(const FaultMark& mark) const;
     void drawCursor(QPainter& p, const QRect& plot, qint64 ms, const QColor& colour, const QString& name);
 
     const TrackSet* tracks_ = nullptr;

@@ -42,11 +42,12 @@ std::vector<qint64> markTimes(const TrackSet& tracks)
     return times;
 }
 
-// Whether the column at x holds the fault markers' red near the top.
+// Whether the column at x holds the fault markers' red, just below the
+// ruler (where the markers' labels do not reach).
 bool redAt(const QImage& image, int x)
 {
     for (int dx = -1; dx <= 1; ++dx) {
-        const QColor c = image.pixelColor(x + dx, 4);
+        const QColor c = image.pixelColor(x + dx, TimelineView::kRulerHeight + 1);
         if (c.red() > 180 && c.green() < 80 && c.blue() < 80)
             return true;
     }
