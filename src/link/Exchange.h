@@ -61,11 +61,7 @@ ReplyCheck flagged(char command, char subCommand, int flagIndex);
 } // namespace accept
 
 // The layout probe of the status, fault and parameter pages: 'A' '1' HH(0),
-// 50 ms, up to 80 characters. Nothing when no reply came; otherwise true
-// for the controller's longer record and parameter layout, whose reply runs
-// to 23 characters or more counted from its STX.
+// 50 ms, up to 80 characters. Nothing when no whole 'A' '1' frame came;
+// otherwise true for the controller's longer record and parameter layout,
+// whose reply runs to 23 characters or more.
 std::optional<bool> probeExtendedLayout();
-
-// Length of the text in rxFrame counted from its first STX (from index 0
-// when it has none).
-int replyLengthFromStx();
