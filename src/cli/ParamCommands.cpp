@@ -183,7 +183,9 @@ int runParamsWrite(const CliOptions& options)
     if (refused) {
         printError(QStringLiteral("parameter index %1 %2 (%3 of %4 records written before it)")
                        .arg(refused->index)
-                       .arg(refused->answered ? QStringLiteral("refused") : QStringLiteral("not written: no reply"))
+                       .arg(refused->refused    ? QStringLiteral("refused")
+                            : refused->answered ? QStringLiteral("not confirmed: the reply was no confirmation")
+                                                : QStringLiteral("not written: no reply"))
                        .arg(written)
                        .arg(records.size()));
         return kFailure;

@@ -57,12 +57,11 @@ std::optional<ClockFields> readClockFields()
     return clockFields(rxFrame.text());
 }
 
-void sendClock(const ClockFields& fields)
+bool sendClock(const ClockFields& fields)
 {
     LinkBusyGuard busy;
     request::setClock(clockPayload(fields).constData());
-    // The reply is not looked at: a read of the clock shows what it holds.
-    transact(50, 30);
+    return accept::flagged('F', '9', 5)(transact(50, 30));
 }
 
 } // namespace identity

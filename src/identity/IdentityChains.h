@@ -18,7 +18,8 @@ bool readIdentity(IdentityValues& values, const std::function<void()>& onReply =
 // 'A' '9' once: the clock's six fields; nothing when no clock reply came.
 std::optional<ClockFields> readClockFields();
 
-// 'F' '9' with the twelve digits of the fields; the reply is not looked at.
-void sendClock(const ClockFields& fields);
+// 'F' '9' with the twelve digits of the fields; true only on its
+// confirmation, 'F' '9' with 'F' at index 5.
+bool sendClock(const ClockFields& fields);
 
 } // namespace identity
