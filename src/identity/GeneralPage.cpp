@@ -223,6 +223,8 @@ void GeneralPage::setTelephone()
 // Write-only, like the ID.
 void GeneralPage::resetRunCounter()
 {
+    if (!prompts::askYesNo(QStringLiteral("确定要将运行次数清零吗？")))
+        return;
     clockTimer_.stop();
     request::resetRunCounter();
     sendRequest();

@@ -150,6 +150,9 @@ bool ShaftPage::readShaftData()
 
 void ShaftPage::startLearning()
 {
+    // The car runs the shaft on its own.
+    if (!prompts::askYesNo(QStringLiteral("确定要开始井道自学习吗？电梯将自动运行。")))
+        return;
     bool accepted = false;
     {
         LinkBusyGuard busy;
