@@ -207,9 +207,15 @@ bool MainDialog::reopenLink()
                                           settings->dataBits, settings->stopBits, SerialChannel::kEventMask);
 }
 
-// The page shown starts anew: polls resume, reads run again.
+// The name may now lead to another controller: every page forgets what it
+// read, and the page shown starts anew (polls resume, reads and the
+// layout probe run again).
 void MainDialog::linkRestored()
 {
+    for (int i = 0; i < pageHost_->pageCount(); ++i) {
+        if (Page* page = pageHost_->page(i))
+            page->linkRestored();
+    }
     if (Page* page = pageHost_->shownPage())
         page->activate();
 }

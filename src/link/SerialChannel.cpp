@@ -94,7 +94,9 @@ void SerialChannel::attach(std::unique_ptr<LinkPort> port)
     });
     if (opened_)
         opened_();
-    if (lost_) {
+    // The lost state belongs to the lost port: another port that opens
+    // (the settings dialog tries them all) leaves it.
+    if (lost_ && portAddress_ == lostPort_) {
         lost_ = false;
         if (linkStateChanged_)
             linkStateChanged_();

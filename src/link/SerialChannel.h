@@ -56,7 +56,8 @@ public:
     bool isOpen() const;
     // Why the last open failed; None after a successful open.
     PortOpenFailure openFailure() const { return openFailure_; }
-    // True from a lost device until the channel is opened again.
+    // True from a lost device until the channel opens it again, by the
+    // name it was lost under.
     bool lost() const { return lost_; }
     // The name the lost device was opened by: COMn's link in the port
     // folder or its device, or the path given to openDevice.

@@ -139,6 +139,13 @@ void ParamPage::deactivate()
     reading_ = false;
 }
 
+// A list read from another controller is never edited in place: the next
+// activation reads it anew, layout probe included.
+void ParamPage::linkRestored()
+{
+    list_->clearRows();
+}
+
 // --- Read-all ---------------------------------------------------------------
 
 void ParamPage::readAll()

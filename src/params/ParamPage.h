@@ -57,6 +57,7 @@ public:
 
     void activate() override;
     void deactivate() override;
+    void linkRestored() override;
 
     ReportList* list() const { return list_; }
     QLineEdit* filterEdit() const { return filterEdit_; }

@@ -48,6 +48,10 @@ public:
     virtual void activate() = 0;
     virtual void deactivate() {}
     virtual void frameArrived() {}
+    // The link came back after a loss, perhaps to another controller: what
+    // the page read before is not taken as the controller's any more. The
+    // page shown is activated again right after.
+    virtual void linkRestored() {}
 
     int pageIndex() const { return index_; }
     // True while this page is the one on show.
