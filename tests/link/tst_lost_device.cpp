@@ -194,14 +194,16 @@ private Q_SLOTS:
     void link_comes_back_by_itself()
     {
         QFETCH(int, shown);
-        pages::setPageMaker([](int index, PageHost& host, QWidget* parent) -> Page* {
+        StatusPage* status = nullptr;
+        pages::setPageMaker([&status](int index, PageHost& host, QWidget* parent) -> Page* {
             if (index == StatusPage::kIndex)
-                return new StatusPage(host, parent);
+                return status = new StatusPage(host, parent);
             return new EmptyPage(host, index, pages::caption(index), parent);
         });
         tool_ = std::make_unique<MainDialog>();
         tool_->show();
         tool_->startUp();
+        QTRY_VERIFY_WITH_TIMEOUT(status->rowCount() > 0, 5000);
         tool_->pageHost()->setCurrentIndex(shown);
         QVERIFY(serialChannel.isOpen());
         const int baud = shown == pages::kDoorPage ? 38400 : 9600;
@@ -222,8 +224,10 @@ private Q_SLOTS:
         QCOMPARE(sim_->lineBaud(), baud);
         QCOMPARE(doorLinkActive, shown == pages::kDoorPage ? 1 : 0);
         if (shown == StatusPage::kIndex) {
-            // The page probes again and polls.
+            // The page probes again, reads the floor count anew and polls.
             QVERIFY(waitForSent(*sim_, "A100", 3000));
+            QVERIFY(waitForSent(*sim_, "A50B", 3000));
+            QTRY_VERIFY_WITH_TIMEOUT(status->rowCount() > 0, 5000);
             QVERIFY(waitForSent(*sim_, "A0", 3000));
         }
         QCOMPARE(prompts_->messages.size(), 1);
