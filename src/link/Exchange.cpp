@@ -27,7 +27,10 @@ void sendRequest()
 
 bool replyIs(char command, char subCommand)
 {
-    return rxFrame.command() == command && rxFrame.subCommand() == subCommand;
+    // A frame cut short is no reply: its flag or value may be anything.
+    const int length = rxFrame.length();
+    return length > 0 && rxFrame.at(length - 1) == ETX && rxFrame.command() == command &&
+           rxFrame.subCommand() == subCommand;
 }
 
 bool replyAccepted(char command, char subCommand, int flagIndex)
