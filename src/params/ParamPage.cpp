@@ -144,6 +144,7 @@ void ParamPage::deactivate()
 void ParamPage::linkRestored()
 {
     list_->clearRows();
+    complete_ = false;
 }
 
 // --- Read-all ---------------------------------------------------------------
