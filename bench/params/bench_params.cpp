@@ -6,7 +6,7 @@
 //
 // Then the same read-all on a line that is not clean: bytes delivered in
 // chunks every 16 ms (a USB adapter's latency timer), and one byte in 10000
-// corrupted; each line tells the time, the rows read, the rows that failed
+// (and in 500) corrupted; each line tells the time, the rows read, the rows that failed
 // (not read: the read-all stops at a parameter that fails twice) and the
 // tries that were repeated.
 //
@@ -57,7 +57,13 @@ void lineFaults(int runs)
     chunks.chunkMs = 16;
     LinkFaults errors;
     errors.byteErrorRate = 1e-4;
-    const Condition conditions[] = {{"clean line", {}}, {"16 ms chunks", chunks}, {"1e-4 byte errors", errors}};
+    // Twenty times as many: enough to see the repeated tries at work.
+    LinkFaults manyErrors;
+    manyErrors.byteErrorRate = 2e-3;
+    const Condition conditions[] = {{"clean line", {}},
+                                    {"16 ms chunks", chunks},
+                                    {"1e-4 byte errors", errors},
+                                    {"2e-3 byte errors", manyErrors}};
     std::printf("\nThe same read-all on a line that is not clean\n");
     std::printf("%-18s %-7s %5s %11s %12s %9s\n", "line", "layout", "rows", "total ms", "rows failed", "repeated");
     for (const Condition& c : conditions) {
