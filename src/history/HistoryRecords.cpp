@@ -4,6 +4,11 @@
 
 #include <array>
 
+#ifdef Q_OS_UNIX
+#include <pwd.h>
+#include <unistd.h>
+#endif
+
 namespace history {
 
 QString ControllerIdentity::key() const
@@ -113,12 +118,30 @@ QString kindCaption(SnapshotKind kind)
     return {};
 }
 
+namespace {
+
+QString userName()
+{
+    for (const char* name : {"USER", "LOGNAME", "USERNAME"}) {
+        const QString value = qEnvironmentVariable(name);
+        if (!value.isEmpty())
+            return value;
+    }
+#ifdef Q_OS_UNIX
+    if (const passwd* entry = getpwuid(getuid()))
+        return QString::fromLocal8Bit(entry->pw_name);
+#endif
+    return {};
+}
+
+} // namespace
+
 Stamp Stamp::now()
 {
     Stamp s;
     const QDateTime t = QDateTime::currentDateTimeUtc();
     s.at = QDateTime::fromMSecsSinceEpoch(t.toMSecsSinceEpoch(), Qt::UTC);
-    s.user = qEnvironmentVariable("USER", qEnvironmentVariable("USERNAME"));
+    s.user = userName();
     s.host = QSysInfo::machineHostName();
     return s;
 }
