@@ -1,9 +1,12 @@
 #include "HistoryCommands.h"
 
+#include "ControllerLink.h"
 #include "HistoryDiff.h"
 #include "HistoryRef.h"
 #include "HistorySync.h"
+#include "IdentityChains.h"
 #include "Output.h"
+#include "ParamChains.h"
 #include "ParamDescriptions.h"
 #include "ParamFiles.h"
 #include "ParamReply.h"
@@ -347,6 +350,77 @@ int import(HistoryStore& store, const CliOptions& options)
 }
 
 } // namespace
+
+QList<history::KeptParameter> keptOf(const QList<params::ParamRow>& rows)
+{
+    QList<history::KeptParameter> kept;
+    kept.reserve(rows.size());
+    for (const params::ParamRow& row : rows)
+        kept.append({row.index, row.number, row.value});
+    return kept;
+}
+
+CommandRecord::CommandRecord(const CliOptions& options)
+    : options_(options), port_(chooseLink(options, options.door).portName)
+{
+    if (!options.door)
+        return;
+    // The elevator controller's own rate: --baud, given with --door, is
+    // the door operator's.
+    CliOptions elevator = options;
+    elevator.baud.reset();
+    ControllerLink link(chooseLink(elevator, false));
+    identity::IdentityValues values;
+    if (link.open() && identity::readNameplate(values))
+        who_ = history::identityOf(values, port_);
+}
+
+void CommandRecord::identify()
+{
+    identity::IdentityValues values;
+    if (!options_.door && identity::readNameplate(values))
+        who_ = history::identityOf(values, port_);
+}
+
+history::ControllerIdentity CommandRecord::who() const
+{
+    return who_.value_or(history::ControllerIdentity{QString(), QString(), QString(), port_});
+}
+
+void CommandRecord::tell()
+{
+    if (told_ || !record_.problem())
+        return;
+    told_ = true;
+    printError(QStringLiteral("warning: %1; nothing is kept in the service record")
+                   .arg(history::problemLine(record_.problem())));
+}
+
+history::HistoryStore* CommandRecord::store()
+{
+    history::HistoryStore* s = record_.store();
+    tell();
+    return s;
+}
+
+void CommandRecord::read(const ParamLayout& layout, const QList<params::ParamRow>& rows)
+{
+    record_.read(who(), layout, keptOf(rows));
+    tell();
+}
+
+void CommandRecord::snapshot(const ParamLayout& layout, history::SnapshotKind kind,
+                             const QList<history::KeptParameter>& kept)
+{
+    record_.snapshot(who(), layout, kind, kept);
+    tell();
+}
+
+void CommandRecord::edit(const ParamLayout& layout, int index, unsigned oldValue, unsigned newValue, bool confirmed)
+{
+    record_.edit(who(), layout, index, oldValue, newValue, confirmed);
+    tell();
+}
 
 int runHistory(const CliOptions& options)
 {

@@ -8,6 +8,7 @@
 #include "PgServer.h"
 #include "SimController.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -34,6 +35,14 @@ QByteArray fileOf(const QList<unsigned>& values)
     for (qsizetype i = 0; i < values.size(); ++i)
         records.append({std::uint8_t(i), 0, std::uint16_t(values[i])});
     return encodeParamRecords(records);
+}
+
+QList<unsigned> valuesOf(const QByteArray& file)
+{
+    QList<unsigned> values;
+    for (const ParamRecord& r : decodeParamRecords(file, 1000).records)
+        values.append(r.value);
+    return values;
 }
 
 QList<QByteArray> lines(const QByteArray& text)
@@ -85,6 +94,27 @@ private:
         f.open(QIODevice::Append);
         f.setFileTime(time, QFileDevice::FileModificationTime);
         return f.fileName();
+    }
+
+    QList<unsigned> elevatorValues()
+    {
+        return sim_->withElevator([](ElevatorModel& e) {
+            QList<unsigned> v;
+            for (int i = 0; i < e.parameterCount(); ++i)
+                v.append(e.parameter(i));
+            return v;
+        });
+    }
+
+    // The kinds of the controller's records, newest first.
+    QStringList kinds(const QString& controller)
+    {
+        QStringList list;
+        const Run run = cli({QStringLiteral("history"), QStringLiteral("list"), QStringLiteral("--controller"),
+                             controller, QStringLiteral("--json")});
+        for (const QJsonValue& e : QJsonDocument::fromJson(run.out).array())
+            list << e[QStringLiteral("kind")].toString();
+        return list;
     }
 
 private slots:
@@ -155,6 +185,63 @@ private slots:
         const Run noSuch = cli({QStringLiteral("history"), QStringLiteral("show"), QStringLiteral("latest~5")});
         QCOMPARE(noSuch.exitCode, 1);
         QVERIFY(noSuch.err.contains("has no such snapshot"));
+    }
+
+    // A read is kept once, then only seen; a write keeps what it replaced
+    // (read first) and what it left; a kept snapshot is written back by
+    // its reference.
+    void readsAndWritesOfTheCommandLineAreKept()
+    {
+        const QString lift = QStringLiteral("VD2019A07");
+        const QString saved = files_->filePath(QStringLiteral("saved.F"));
+        QCOMPARE(cli({QStringLiteral("params"), QStringLiteral("read"), QStringLiteral("--fast"), QStringLiteral("-o"),
+                      saved}).exitCode, 0);
+        QCOMPARE(cli({QStringLiteral("params"), QStringLiteral("read"), QStringLiteral("--fast"), QStringLiteral("-o"),
+                      saved}).exitCode, 0);
+        QCOMPARE(kinds(lift), (QStringList{"seen", "read"}));
+
+        QFile file(saved);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QList<unsigned> original = valuesOf(file.readAll());
+        QList<unsigned> changed = original;
+        changed[20] = 1234;
+        const QString edited = writeFile(QStringLiteral("edited.F"), fileOf(changed), QDateTime::currentDateTimeUtc());
+        QCOMPARE(cli({QStringLiteral("params"), QStringLiteral("write"), edited}).exitCode, 0);
+        QCOMPARE(elevatorValues(), changed);
+        QCOMPARE(kinds(lift), (QStringList{"after-write", "before-write", "seen", "read"}));
+
+        const Run shown = cli({QStringLiteral("history"), QStringLiteral("show"), QStringLiteral("latest"),
+                               QStringLiteral("--controller"), lift, QStringLiteral("--csv")});
+        QVERIFY(shown.out.contains("\n20,F21,1234,"));
+
+        // latest~1 is what the write replaced: written back, without a
+        // snapshot before (--no-snapshot), one after.
+        const Run back = cli({QStringLiteral("params"), QStringLiteral("write"), QStringLiteral("latest~1"),
+                              QStringLiteral("--no-snapshot")});
+        QCOMPARE(back.exitCode, 0);
+        QCOMPARE(elevatorValues(), original);
+        QCOMPARE(kinds(lift), (QStringList{"after-write", "after-write", "before-write", "seen", "read"}));
+    }
+
+    // A store that cannot be used is told once; the read goes on.
+    void aDamagedStoreIsToldAndTheCommandWorks()
+    {
+        const QString store = home_->path() + QStringLiteral("/data/VARDO/history.sqlite");
+        QDir().mkpath(QFileInfo(store).path());
+        QFile garbage(store);
+        QVERIFY(garbage.open(QIODevice::WriteOnly));
+        garbage.write(QByteArray(8192, 'x'));
+        garbage.close();
+        const QString saved = files_->filePath(QStringLiteral("saved.F"));
+        const Run read = cli({QStringLiteral("params"), QStringLiteral("read"), QStringLiteral("--fast"),
+                              QStringLiteral("-o"), saved});
+        QCOMPARE(read.exitCode, 0);
+        QCOMPARE(QFileInfo(saved).size(), 692);
+        QCOMPARE(lines(read.err).size(), 1);
+        QVERIFY(read.err.contains("the history store is damaged"));
+        const Run list = cli({QStringLiteral("history"), QStringLiteral("list")});
+        QCOMPARE(list.exitCode, 1);
+        QVERIFY(list.err.contains(store.toUtf8()));
     }
 
     // Two engineers' stores meet on the team's server named in settings.ini.
