@@ -47,13 +47,21 @@ constexpr std::array<KindName, 5> kKindNames{{
 
 } // namespace
 
+// The entry of a table whose member equals the value; nothing when none.
+template <class Table, class Member, class Value>
+auto findIn(const Table& table, Member member, const Value& value) -> const typename Table::value_type*
+{
+    for (const auto& entry : table) {
+        if (entry.*member == value)
+            return &entry;
+    }
+    return nullptr;
+}
+
 QString layoutText(SetLayout layout)
 {
-    for (const LayoutName& n : kLayoutNames) {
-        if (n.layout == layout)
-            return QString::fromLatin1(n.text);
-    }
-    return {};
+    const LayoutName* n = findIn(kLayoutNames, &LayoutName::layout, layout);
+    return n ? QString::fromLatin1(n->text) : QString();
 }
 
 std::optional<SetLayout> layoutFromText(const QString& text)
@@ -93,11 +101,8 @@ const ParamLayout& paramLayoutOf(SetLayout layout)
 
 QString kindText(SnapshotKind kind)
 {
-    for (const KindName& n : kKindNames) {
-        if (n.kind == kind)
-            return QString::fromLatin1(n.text);
-    }
-    return {};
+    const KindName* n = findIn(kKindNames, &KindName::kind, kind);
+    return n ? QString::fromLatin1(n->text) : QString();
 }
 
 std::optional<SnapshotKind> kindFromText(const QString& text)
@@ -111,11 +116,8 @@ std::optional<SnapshotKind> kindFromText(const QString& text)
 
 QString kindCaption(SnapshotKind kind)
 {
-    for (const KindName& n : kKindNames) {
-        if (n.kind == kind)
-            return QString::fromUtf8(n.caption);
-    }
-    return {};
+    const KindName* n = findIn(kKindNames, &KindName::kind, kind);
+    return n ? QString::fromUtf8(n->caption) : QString();
 }
 
 namespace {

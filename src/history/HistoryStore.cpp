@@ -347,59 +347,40 @@ QVariantList valuesOf(const Edit& e)
 
 } // namespace
 
-bool HistoryStore::add(const Snapshot& snapshot)
+bool HistoryStore::addRow(const Table& table, const QVariantList& values)
 {
     if (!begin())
         return false;
-    if (!insert(tables()[0], valuesOf(snapshot))) {
+    if (!insert(table, values)) {
         rollback();
         return false;
     }
     return commit();
+}
+
+bool HistoryStore::add(const Snapshot& snapshot)
+{
+    return addRow(tables()[0], valuesOf(snapshot));
 }
 
 bool HistoryStore::add(const Edit& edit)
 {
-    if (!begin())
-        return false;
-    if (!insert(tables()[1], valuesOf(edit))) {
-        rollback();
-        return false;
-    }
-    return commit();
+    return addRow(tables()[1], valuesOf(edit));
 }
 
 bool HistoryStore::add(const Note& note)
 {
-    if (!begin())
-        return false;
-    if (!insert(tables()[2], QVariantList{idText(note.id), idText(note.refersTo), note.text} + stampValues(note.stamp))) {
-        rollback();
-        return false;
-    }
-    return commit();
+    return addRow(tables()[2], QVariantList{idText(note.id), idText(note.refersTo), note.text} + stampValues(note.stamp));
 }
 
 bool HistoryStore::add(const Seen& seen)
 {
-    if (!begin())
-        return false;
-    if (!insert(tables()[3], QVariantList{idText(seen.id), idText(seen.snapshot)} + stampValues(seen.stamp))) {
-        rollback();
-        return false;
-    }
-    return commit();
+    return addRow(tables()[3], QVariantList{idText(seen.id), idText(seen.snapshot)} + stampValues(seen.stamp));
 }
 
 bool HistoryStore::add(const ControllerName& name)
 {
-    if (!begin())
-        return false;
-    if (!insert(tables()[4], QVariantList{idText(name.id), name.controller, name.name} + stampValues(name.stamp))) {
-        rollback();
-        return false;
-    }
-    return commit();
+    return addRow(tables()[4], QVariantList{idText(name.id), name.controller, name.name} + stampValues(name.stamp));
 }
 
 std::optional<ReadStored> HistoryStore::storeRead(const Snapshot& read)
@@ -423,8 +404,8 @@ std::optional<ReadStored> HistoryStore::storeRead(const Snapshot& read)
     q.finish();
     if (same) {
         stored = {true, latest};
-        const Seen seen{QUuid::createUuid(), stored.snapshot, read.stamp};
-        done = insert(tables()[3], QVariantList{idText(seen.id), idText(seen.snapshot)} + stampValues(seen.stamp));
+        done = insert(tables()[3], QVariantList{idText(QUuid::createUuid()), idText(stored.snapshot)} +
+                                       stampValues(read.stamp));
     } else {
         stored = {false, read.id};
         done = insert(tables()[0], valuesOf(read));

@@ -153,6 +153,8 @@ private:
     bool commit();
     void rollback();
     bool insert(const Table& table, const QVariantList& values);
+    // One row in a transaction of its own.
+    bool addRow(const Table& table, const QVariantList& values);
     class QSqlQuery prepareInsert(const Table& table);
     bool runInsert(class QSqlQuery& query, const QVariantList& values, int* inserted = nullptr);
     Snapshot snapshotOf(const class QSqlQuery& query) const;
