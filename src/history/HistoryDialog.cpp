@@ -4,6 +4,7 @@
 #include "HistoryStore.h"
 #include "HistorySync.h"
 #include "ParamDescriptions.h"
+#include "ParamReply.h"
 #include "Prompts.h"
 #include "ReportList.h"
 
@@ -37,12 +38,15 @@ QString layoutCaption(SetLayout layout)
     return layout == SetLayout::Door ? QStringLiteral("门机") : QStringLiteral("电梯");
 }
 
-// What a record's note column shows beyond the note: an edit's change.
-QString entryText(const HistoryEntry& e)
+// What a record's note column shows beyond the note: an edit's change,
+// the parameter by its "F" number where the list now shows it.
+QString entryText(const HistoryEntry& e, const QHash<int, int>& numbers)
 {
     if (e.type != HistoryEntry::Type::Edit)
         return e.allNotes();
-    QString text = QStringLiteral("参数%1: %2 → %3").arg(e.index).arg(e.oldValue).arg(e.newValue);
+    const QString name = numbers.contains(e.index) ? paramNumberText(numbers.value(e.index))
+                                                   : QStringLiteral("参数%1").arg(e.index);
+    QString text = QStringLiteral("%1: %2 → %3").arg(name).arg(e.oldValue).arg(e.newValue);
     if (!e.confirmed)
         text += QStringLiteral(" (未确认)");
     const QString notes = e.allNotes();
@@ -118,9 +122,9 @@ HistoryDialog::HistoryDialog(HistoryStore& store, PageSide page, QWidget* parent
 
     controllers_ = new ReportList(this);
     controllers_->setObjectName(QStringLiteral("controllerList"));
-    controllers_->setColumns({{QStringLiteral("电梯"), 130, Qt::AlignLeft},
-                              {QStringLiteral("程序名称"), 130, Qt::AlignLeft},
-                              {QStringLiteral("最近"), 130, Qt::AlignHCenter}});
+    controllers_->setColumns({{QStringLiteral("电梯"), 120, Qt::AlignLeft},
+                              {QStringLiteral("程序名称"), 120, Qt::AlignLeft},
+                              {QStringLiteral("最近"), 90, Qt::AlignHCenter}});
     auto* controllersLabel = new QLabel(QStringLiteral("电梯(&E):"), this);
     controllersLabel->setObjectName(QStringLiteral("controllerLabel"));
     controllersLabel->setBuddy(controllers_);
@@ -171,6 +175,7 @@ HistoryDialog::HistoryDialog(HistoryStore& store, PageSide page, QWidget* parent
     split->addWidget(left);
     split->addWidget(right);
     split->setStretchFactor(1, 2);
+    split->setSizes({340, 560});
 
     auto* buttons = new QHBoxLayout;
     for (QPushButton* b : {compareButton_, restoreButton_, undoButton_, noteButton_, nameButton, syncButton})
@@ -194,7 +199,8 @@ void HistoryDialog::showControllers()
     controllers_->clearRows();
     controllerKeys_.clear();
     const auto add = [this](const QString& key, const QString& shown, const QString& program, const QDateTime& last) {
-        controllers_->appendRow({shown, program, last.isValid() ? shownTime(last) : QString()}, controllerKeys_.size());
+        controllers_->appendRow({shown, program, last.isValid() ? last.toLocalTime().toString(QStringLiteral("yyyy-MM-dd")) : QString()},
+                                controllerKeys_.size());
         controllerKeys_.append(key);
     };
     const auto current = std::find_if(known.begin(), known.end(),
@@ -224,12 +230,20 @@ QString HistoryDialog::chosenController() const
 void HistoryDialog::showRecords()
 {
     entries_ = store_.history(chosenController());
+    QHash<int, int> numbers;
+    if (chosenController() == page_.controller && page_.listed) {
+        for (const KeptParameter& p : page_.listed()) {
+            if (p.number)
+                numbers.insert(p.index, *p.number);
+        }
+    }
     QSignalBlocker block(records_);
     records_->clearRows();
     for (qsizetype i = 0; i < entries_.size(); ++i) {
         const HistoryEntry& e = entries_[i];
-        records_->appendRow({shownTime(e.stamp.at), e.stamp.user, e.caption(), layoutCaption(e.layout), entryText(e)}, i);
-        records_->topLevelItem(int(i))->setToolTip(4, entryText(e));
+        const QString text = entryText(e, e.layout == page_.layout ? numbers : QHash<int, int>());
+        records_->appendRow({shownTime(e.stamp.at), e.stamp.user, e.caption(), layoutCaption(e.layout), text}, i);
+        records_->topLevelItem(int(i))->setToolTip(4, text);
     }
     block.unblock();
     updateButtons();
