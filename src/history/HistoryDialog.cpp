@@ -7,6 +7,7 @@
 #include "ParamReply.h"
 #include "Prompts.h"
 #include "ReportList.h"
+#include "WaitCursor.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -375,9 +376,13 @@ void HistoryDialog::sync()
         return;
     }
     const std::unique_ptr<HistoryStore> server = HistoryStore::openServer(where);
-    const SyncResult result = server->usable() ? syncStores(store_, *server) : SyncResult{0, 0, server->problem()};
+    SyncResult result{0, 0, server->problem()};
+    if (server->usable()) {
+        WaitCursor wait;
+        result = syncStores(store_, *server);
+    }
     if (result.problem)
-        prompts::showMessage(problemText(result.problem));
+        prompts::showMessage(problemText(result.problem, result.problem.where == store_.where()));
     else
         prompts::showMessage(QStringLiteral("同步完成：发送 %1 条记录，收到 %2 条。").arg(result.pushed).arg(result.pulled));
     showControllers();

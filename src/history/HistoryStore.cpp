@@ -170,7 +170,11 @@ std::unique_ptr<HistoryStore> HistoryStore::openServer(const QString& connection
         store->problem_ = {StoreProblem::Kind::NoDriver, connection, QStringLiteral("QPSQL")};
         return store;
     }
-    db.setConnectOptions(connection);
+    // A server out of reach is given up after a while, not after the
+    // system's TCP timeout.
+    static const QRegularExpression timeout(QStringLiteral("(^|\\s)connect_timeout\\s*="));
+    db.setConnectOptions(timeout.match(connection).hasMatch() ? connection
+                                                              : connection + QStringLiteral(" connect_timeout=10"));
     if (!db.open()) {
         store->fail(db.lastError());
         store->problem_.kind = StoreProblem::Kind::CannotOpen;

@@ -22,7 +22,7 @@ StoreProblem StoreProblem::of(const QSqlError& error, const QString& where)
     return p;
 }
 
-QString problemText(const StoreProblem& problem)
+QString problemText(const StoreProblem& problem, bool localStore)
 {
     QString what;
     switch (problem.kind) {
@@ -53,7 +53,7 @@ QString problemText(const StoreProblem& problem)
     QString text = what + QStringLiteral("：") + problem.where;
     if (!problem.detail.isEmpty())
         text += QStringLiteral("\n(") + problem.detail + QLatin1Char(')');
-    return text + QStringLiteral("\n本次不记录历史，其余功能照常使用。");
+    return localStore ? text + QStringLiteral("\n本次不记录历史，其余功能照常使用。") : text;
 }
 
 QString problemLine(const StoreProblem& problem)

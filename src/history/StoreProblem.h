@@ -30,8 +30,9 @@ struct StoreProblem
     static StoreProblem of(const QSqlError& error, const QString& where);
 };
 
-// The window's message: what is wrong, where, and that the tool works on.
-QString problemText(const StoreProblem& problem);
+// The window's message: what is wrong, where, and that the tool works on
+// without history (of the local store; a server's says only what is wrong).
+QString problemText(const StoreProblem& problem, bool localStore = true);
 // The command line's one error line, in English.
 QString problemLine(const StoreProblem& problem);
 

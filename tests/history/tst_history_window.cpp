@@ -10,6 +10,8 @@
 #include "ParamTestSupport.h"
 #include "ValueEntryDialog.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QLineEdit>
 
 #include <QtTest>
@@ -200,6 +202,38 @@ private slots:
         QCOMPARE(tool_->prompts().questions.last(),
                  QStringLiteral("该记录来自电梯 B7，与当前电梯 VD2019A07 不同，确定恢复吗?"));
         QVERIFY(tool_->payloads().isEmpty());
+    }
+
+    // A damaged store is told once; the page reads and edits as ever.
+    void aDamagedStoreIsToldOnceAndThePageWorksOn()
+    {
+        tool_.reset();
+        tool_ = std::make_unique<ParamTool>();
+        QVERIFY(QDir().mkpath(QFileInfo(defaultStorePath()).path()));
+        QFile garbage(defaultStorePath());
+        QVERIFY(garbage.open(QIODevice::WriteOnly));
+        garbage.write(QByteArray(8192, 'x'));
+        garbage.close();
+
+        tool_->clickTab(kPage);
+        QCOMPARE(tool_->list(kPage).rowCount(), 173);
+        const QStringList& messages = tool_->prompts().messages;
+        QCOMPARE(messages.size(), 1);
+        QVERIFY(messages[0].startsWith(QStringLiteral("历史记录库已损坏：") + defaultStorePath()));
+        QVERIFY(messages[0].endsWith(QStringLiteral("本次不记录历史，其余功能照常使用。")));
+
+        onNextModalDialog([](QDialog* dialog) {
+            qobject_cast<ValueEntryDialog*>(dialog)->valueEdit()->setText(QStringLiteral("901"));
+            dialog->accept();
+        });
+        tool_->doubleClickRow(kPage, 0);
+        QCOMPARE(tool_->elevatorValues()[0], 901u);
+        QCOMPARE(tool_->shownValues(kPage)[0], 901u);
+        QCOMPARE(messages.size(), 1);
+        // "历史" says again why there is none.
+        tool_->clickButton(kPage, "historyButton");
+        QCOMPARE(messages.size(), 2);
+        QCOMPARE(messages[1], messages[0]);
     }
 };
 
