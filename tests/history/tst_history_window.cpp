@@ -123,8 +123,8 @@ private slots:
     // Two snapshots compared show the rows that differ (the edit's and three
     // more); restoring the older one writes back only the rows left
     // checked, with a snapshot before and after; "撤销上次写入" then brings
-    // back what the restore replaced.
-    void restoreWritesOnlyTheCheckedRowsAndTheLastWriteCanBeUndone()
+    // back what the restore replaced. A reset is kept as well.
+    void restoreWritesOnlyTheCheckedRowsAndWritesCanBeUndone()
     {
         // The values of the first read, before the edit.
         const QList<unsigned> first = valuesOf(store()->snapshots(kLift).first());
@@ -176,6 +176,13 @@ private slots:
         QCOMPARE(kept->snapshot(entries[0].id)->records()[6].value, second[6]);
         QCOMPARE(kept->snapshot(entries[2].id)->records()[6].value, first[6]);
         QCOMPARE(kept->snapshot(entries[3].id)->records()[6].value, second[6]);
+
+        // A reset keeps the values it replaces and the factory values.
+        tool_->clickButton(kPage, "resetButton");
+        const QList<HistoryEntry> reset = store()->history(kLift);
+        QCOMPARE(kinds(reset).mid(0, 2), (QStringList{"复位后", "写入前"}));
+        QCOMPARE(valuesOf(*store()->snapshot(reset[1].id)), second);
+        QCOMPARE(valuesOf(*store()->snapshot(reset[0].id)), tool_->elevatorValues());
     }
 
     // A snapshot of another elevator is restored only when the user says so.
