@@ -571,20 +571,19 @@ std::optional<Snapshot> HistoryStore::snapshot(const QUuid& id)
     return snapshotOf(q);
 }
 
-QList<Snapshot> HistoryStore::snapshots(const QString& controller, std::optional<SetLayout> layout, int limit,
-                                        int offset)
+// The snapshots a condition (the program's own text, its values bound)
+// picks, newest first.
+QList<Snapshot> HistoryStore::selectSnapshots(const QString& condition, const QVariantList& values, int limit,
+                                              int offset)
 {
     QList<Snapshot> list;
     if (problem_)
         return list;
     QSqlQuery q(QSqlDatabase::database(connectionName_, false));
-    q.prepare(QStringLiteral("SELECT %1 FROM snapshots WHERE controller = ? AND (? = '' OR layout = ?) "
-                             "ORDER BY at_ms DESC, id DESC LIMIT ? OFFSET ?")
-                  .arg(kSnapshotColumns));
-    const QString layoutWanted = layout ? layoutText(*layout) : QStringLiteral("");
-    q.addBindValue(controller);
-    q.addBindValue(layoutWanted);
-    q.addBindValue(layoutWanted);
+    q.prepare(QStringLiteral("SELECT %1 FROM snapshots WHERE %2 ORDER BY at_ms DESC, id DESC LIMIT ? OFFSET ?")
+                  .arg(kSnapshotColumns, condition));
+    for (const QVariant& v : values)
+        q.addBindValue(v);
     q.addBindValue(limit > 0 ? limit : INT_MAX);
     q.addBindValue(std::max(offset, 0));
     if (!q.exec())
@@ -594,24 +593,21 @@ QList<Snapshot> HistoryStore::snapshots(const QString& controller, std::optional
     return list;
 }
 
+QList<Snapshot> HistoryStore::snapshots(const QString& controller, std::optional<SetLayout> layout, int limit,
+                                        int offset)
+{
+    const QString wanted = layout ? layoutText(*layout) : QStringLiteral("");
+    return selectSnapshots(QStringLiteral("controller = ? AND (? = '' OR layout = ?)"), {controller, wanted, wanted},
+                           limit, offset);
+}
+
 std::optional<Snapshot> HistoryStore::lastBeforeWrite(const QString& controller, std::optional<SetLayout> layout)
 {
-    if (problem_)
-        return std::nullopt;
-    QSqlQuery q(QSqlDatabase::database(connectionName_, false));
-    q.prepare(QStringLiteral("SELECT %1 FROM snapshots WHERE controller = ? AND kind = ? AND (? = '' OR layout = ?) "
-                             "ORDER BY at_ms DESC, id DESC LIMIT 1")
-                  .arg(kSnapshotColumns));
-    const QString layoutWanted = layout ? layoutText(*layout) : QStringLiteral("");
-    q.addBindValue(controller);
-    q.addBindValue(kindText(SnapshotKind::BeforeWrite));
-    q.addBindValue(layoutWanted);
-    q.addBindValue(layoutWanted);
-    if (!q.exec())
-        return fail(q), std::nullopt;
-    if (!q.next())
-        return std::nullopt;
-    return snapshotOf(q);
+    const QString wanted = layout ? layoutText(*layout) : QStringLiteral("");
+    const QList<Snapshot> found =
+        selectSnapshots(QStringLiteral("controller = ? AND kind = ? AND (? = '' OR layout = ?)"),
+                        {controller, kindText(SnapshotKind::BeforeWrite), wanted, wanted}, 1, 0);
+    return found.isEmpty() ? std::nullopt : std::optional(found.first());
 }
 
 std::optional<QString> HistoryStore::controllerNamed(const QString& text)

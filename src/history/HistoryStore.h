@@ -158,6 +158,7 @@ private:
     class QSqlQuery prepareInsert(const Table& table);
     bool runInsert(class QSqlQuery& query, const QVariantList& values, int* inserted = nullptr);
     Snapshot snapshotOf(const class QSqlQuery& query) const;
+    QList<Snapshot> selectSnapshots(const QString& condition, const QVariantList& values, int limit, int offset);
 
     Engine engine_;
     QString where_;
