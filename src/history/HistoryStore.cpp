@@ -467,71 +467,75 @@ QList<KnownController> HistoryStore::controllers()
     return list;
 }
 
+bool HistoryStore::eachRow(const QString& sql, const QVariantList& values,
+                           const std::function<void(const QSqlQuery&)>& row)
+{
+    if (problem_)
+        return false;
+    QSqlQuery q(QSqlDatabase::database(connectionName_, false));
+    q.setForwardOnly(true);
+    q.prepare(sql);
+    for (const QVariant& v : values)
+        q.addBindValue(v);
+    if (!q.exec())
+        return fail(q);
+    while (q.next())
+        row(q);
+    return true;
+}
+
 QList<HistoryEntry> HistoryStore::history(const QString& controller)
 {
     QList<HistoryEntry> entries;
-    if (problem_)
-        return entries;
-    QSqlDatabase db = QSqlDatabase::database(connectionName_, false);
-    QSqlQuery q(db);
-    q.prepare(QStringLiteral("SELECT id, layout, kind, at_ms, user_name, host_name, note FROM snapshots "
-                             "WHERE controller = ?"));
-    q.addBindValue(controller);
-    if (!q.exec())
-        return fail(q), entries;
-    while (q.next()) {
-        HistoryEntry e;
-        e.type = HistoryEntry::Type::Snapshot;
-        e.id = e.snapshot = uuidOf(q.value(0));
-        e.layout = layoutFromText(q.value(1).toString()).value_or(SetLayout::Layout173);
-        e.kind = kindFromText(q.value(2).toString()).value_or(SnapshotKind::Read);
-        e.stamp = stampOf(q, 3);
-        e.note = q.value(6).toString();
-        entries.append(e);
-    }
-    q.prepare(QStringLiteral("SELECT id, layout, param_index, old_value, new_value, confirmed, at_ms, user_name, "
-                             "host_name, note FROM edits WHERE controller = ?"));
-    q.addBindValue(controller);
-    if (!q.exec())
-        return fail(q), entries;
-    while (q.next()) {
-        HistoryEntry e;
-        e.type = HistoryEntry::Type::Edit;
+    const auto entry = [&entries](HistoryEntry::Type type, const QSqlQuery& q, int layoutColumn) -> HistoryEntry& {
+        entries.append(HistoryEntry{});
+        HistoryEntry& e = entries.last();
+        e.type = type;
         e.id = uuidOf(q.value(0));
-        e.layout = layoutFromText(q.value(1).toString()).value_or(SetLayout::Layout173);
-        e.index = q.value(2).toInt();
-        e.oldValue = q.value(3).toUInt();
-        e.newValue = q.value(4).toUInt();
-        e.confirmed = q.value(5).toInt() != 0;
-        e.stamp = stampOf(q, 6);
-        e.note = q.value(9).toString();
-        entries.append(e);
-    }
-    q.prepare(QStringLiteral("SELECT s.id, s.snapshot, p.layout, s.at_ms, s.user_name, s.host_name FROM seen s "
-                             "JOIN snapshots p ON p.id = s.snapshot WHERE p.controller = ?"));
-    q.addBindValue(controller);
-    if (!q.exec())
-        return fail(q), entries;
-    while (q.next()) {
-        HistoryEntry e;
-        e.type = HistoryEntry::Type::Seen;
-        e.id = uuidOf(q.value(0));
-        e.snapshot = uuidOf(q.value(1));
-        e.layout = layoutFromText(q.value(2).toString()).value_or(SetLayout::Layout173);
-        e.stamp = stampOf(q, 3);
-        entries.append(e);
-    }
-    // Notes added later, to the snapshots and edits of this controller.
-    q.prepare(QStringLiteral("SELECT refers_to, body FROM notes WHERE refers_to IN "
-                             "(SELECT id FROM snapshots WHERE controller = ? UNION SELECT id FROM edits WHERE controller = ?) "
-                             "ORDER BY at_ms, id"));
-    q.addBindValue(controller);
-    q.addBindValue(controller);
-    if (!q.exec())
-        return fail(q), entries;
+        e.layout = layoutFromText(q.value(layoutColumn).toString()).value_or(SetLayout::Layout173);
+        return e;
+    };
+    const QVariantList key{controller};
     QHash<QUuid, QStringList> notes;
-    while (q.next())
-        notes[uuidOf(q.value(0))] << q.value(1).toString();
+    const bool read =
+        eachRow(QStringLiteral("SELECT id, layout, kind, at_ms, user_name, host_name, note FROM snapshots "
+                               "WHERE controller = ?"),
+                key,
+                [&](const QSqlQuery& q) {
+                    HistoryEntry& e = entry(HistoryEntry::Type::Snapshot, q, 1);
+                    e.snapshot = e.id;
+                    e.kind = kindFromText(q.value(2).toString()).value_or(SnapshotKind::Read);
+                    e.stamp = stampOf(q, 3);
+                    e.note = q.value(6).toString();
+                }) &&
+        eachRow(QStringLiteral("SELECT id, layout, param_index, old_value, new_value, confirmed, at_ms, user_name, "
+                               "host_name, note FROM edits WHERE controller = ?"),
+                key,
+                [&](const QSqlQuery& q) {
+                    HistoryEntry& e = entry(HistoryEntry::Type::Edit, q, 1);
+                    e.index = q.value(2).toInt();
+                    e.oldValue = q.value(3).toUInt();
+                    e.newValue = q.value(4).toUInt();
+                    e.confirmed = q.value(5).toInt() != 0;
+                    e.stamp = stampOf(q, 6);
+                    e.note = q.value(9).toString();
+                }) &&
+        eachRow(QStringLiteral("SELECT s.id, s.snapshot, p.layout, s.at_ms, s.user_name, s.host_name FROM seen s "
+                               "JOIN snapshots p ON p.id = s.snapshot WHERE p.controller = ?"),
+                key,
+                [&](const QSqlQuery& q) {
+                    HistoryEntry& e = entry(HistoryEntry::Type::Seen, q, 2);
+                    e.snapshot = uuidOf(q.value(1));
+                    e.stamp = stampOf(q, 3);
+                }) &&
+        // Notes added later, to the snapshots and edits of this controller.
+        eachRow(QStringLiteral("SELECT refers_to, body FROM notes WHERE refers_to IN (SELECT id FROM snapshots "
+                               "WHERE controller = ? UNION SELECT id FROM edits WHERE controller = ?) "
+                               "ORDER BY at_ms, id"),
+                {controller, controller},
+                [&notes](const QSqlQuery& q) { notes[uuidOf(q.value(0))] << q.value(1).toString(); });
+    if (!read)
+        return entries;
     for (HistoryEntry& e : entries) {
         if (e.type != HistoryEntry::Type::Seen)
             e.notes = notes.value(e.id);

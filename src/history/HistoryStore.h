@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -158,6 +159,9 @@ private:
     class QSqlQuery prepareInsert(const Table& table);
     bool runInsert(class QSqlQuery& query, const QVariantList& values, int* inserted = nullptr);
     Snapshot snapshotOf(const class QSqlQuery& query) const;
+    // Runs a query (the program's own text, its values bound) and hands
+    // each row on; false (problem() set) when it failed.
+    bool eachRow(const QString& sql, const QVariantList& values, const std::function<void(const class QSqlQuery&)>& row);
     QList<Snapshot> selectSnapshots(const QString& condition, const QVariantList& values, int limit, int offset);
 
     Engine engine_;
