@@ -25,23 +25,37 @@ void takeReply(IdentityValues& values, const std::function<void()>& onReply)
         onReply();
 }
 
-} // namespace
-
-bool readIdentity(IdentityValues& values, const std::function<void()>& onReply)
+// The first `count` values of the read chain, in its order.
+bool readSteps(int count, IdentityValues& values, const std::function<void()>& onReply)
 {
-    LinkBusyGuard busy;
     const ReadStep steps[] = {
         {request::readProgramName, 25, accept::framed('A', 'B')},
         {request::readElevatorId, 19, accept::any},
         {request::readTelephone, 30, accept::any},
         {request::readRunCounter, 17, accept::framed('A', 'A')},
     };
-    for (const ReadStep& step : steps) {
-        step.build();
-        if (!exchangeUntil(Tries{2, 50, step.wanted}, step.accepted))
+    for (int i = 0; i < count; ++i) {
+        steps[i].build();
+        if (!exchangeUntil(Tries{2, 50, steps[i].wanted}, steps[i].accepted))
             return false;
         takeReply(values, onReply);
     }
+    return true;
+}
+
+} // namespace
+
+bool readNameplate(IdentityValues& values)
+{
+    LinkBusyGuard busy;
+    return readSteps(3, values, {});
+}
+
+bool readIdentity(IdentityValues& values, const std::function<void()>& onReply)
+{
+    LinkBusyGuard busy;
+    if (!readSteps(4, values, onReply))
+        return false;
     // The clock: one try, and whatever came goes to the parser.
     request::readClock();
     transact(50, 30);
