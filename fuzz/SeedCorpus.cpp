@@ -6,6 +6,7 @@
 #include "DoorModel.h"
 #include "ElevatorModel.h"
 #include "FrameBuffer.h"
+#include "Recording.h"
 #include "Requests.h"
 #include "SimProtocol.h"
 
@@ -177,5 +178,28 @@ int main(int argc, char** argv)
     writeSeed("sim_request", "raw", raw);
     writeSeed("sim_request", "framed", framed);
     writeSeed("sim_request", "framed-legacy", "\3" + framed.mid(1));
+
+    // Recordings: the live replies, a fault report and its acknowledgement;
+    // a traffic log with a request and bytes that need escaping.
+    recorder::RecordingHeader header{QStringLiteral("0.1.0"), QStringLiteral("COM1 (/dev/pts/3)"),
+                                     recorder::Layout::Long, 12,
+                                     QDateTime(QDate(2024, 5, 17), QTime(9, 30, 15), Qt::UTC)};
+    const std::vector<traffic::Entry> live = {
+        {0, traffic::Direction::Received, status},
+        {100, traffic::Direction::Received, calls},
+        {200, traffic::Direction::Received, speed},
+        {300, traffic::Direction::Received, io},
+        {350, traffic::Direction::Received, sim::buildFaultReport(0x20, 'E')},
+        {400, traffic::Direction::Sent, requestOf(request::acknowledgeFault)},
+    };
+    writeSeed("recording", "live", recorder::recordingText(header, live));
+    header.layout = recorder::Layout::Unknown;
+    header.floors = 0;
+    const std::vector<traffic::Entry> log = {
+        {0, traffic::Direction::Sent, requestOf([] { request::readFaultRecord(0); })},
+        {90, traffic::Direction::Received, longRecord},
+        {95, traffic::Direction::Received, QByteArray("<\r\0\xff", 4)},
+    };
+    writeSeed("recording", "traffic-log", recorder::recordingText(header, log));
     return failed ? 1 : 0;
 }

@@ -55,6 +55,16 @@ QString helpText()
         "  --seed N                seed of random faults and learning deviations\n"
         "  --state-file PATH       keep parameters and identity in PATH across restarts\n"
         "\n"
+        "Replay:\n"
+        "  --replay FILE           answer the status and I/O polls ('A' '0', 'A' '3',\n"
+        "                          'A' '8', 'A' '4') with the frames of a recording (saved\n"
+        "                          by the tool, a fault file, or vardo-cli record) at their\n"
+        "                          recorded times, counted from the first poll, and send\n"
+        "                          its fault reports when their time comes; after its end\n"
+        "                          the last frames go on answering. The model and the\n"
+        "                          floor count follow the recording's header; the elevator\n"
+        "                          makes no faults of its own\n"
+        "\n"
         "Faults of the line (each makes a failure of the tool reachable):\n"
         "  --silent                answer nothing\n"
         "  --stop-after K          answer K requests, then nothing\n"
@@ -70,6 +80,12 @@ QString helpText()
         "  --overlong              pad replies beyond 1024 characters\n"
         "  --wrong-command         answer with another sub-command\n"
         "  --faults-only XY        apply the reply faults only to replies to XY (e.g. A5)\n"
+        "  --late-status MS        answer the live status and I/O polls MS later\n"
+        "  --report-in-exchange C  record fault C and report it in the middle of the next\n"
+        "                          synchronous exchange, between request and reply\n"
+        "  --chunk-ms MS           deliver bytes in chunks every MS, as a USB adapter's\n"
+        "                          latency timer does (16 is a common setting)\n"
+        "  --byte-errors P         corrupt each byte sent with probability P (e.g. 1e-4)\n"
         "\n"
         "Other:\n"
         "  --no-console            do not read commands from standard input\n"
@@ -174,6 +190,8 @@ CommandLine parseCommandLine(const QStringList& arguments)
             o.seed = std::uint32_t(number(0, 2147483647));
         } else if (a == QLatin1String("--state-file")) {
             o.stateFile = value();
+        } else if (a == QLatin1String("--replay")) {
+            o.replayFile = value();
         } else if (a == QLatin1String("--silent")) {
             f.silent = true;
         } else if (a == QLatin1String("--stop-after")) {
@@ -202,6 +220,18 @@ CommandLine parseCommandLine(const QStringList& arguments)
             f.onlyCommand = value().toLatin1();
             if (cl.error.isEmpty() && f.onlyCommand.size() != 2)
                 cl.error = QStringLiteral("--faults-only takes a command pair such as A5");
+        } else if (a == QLatin1String("--late-status")) {
+            f.lateStatusMs = number(1, 10000);
+        } else if (a == QLatin1String("--report-in-exchange")) {
+            f.reportInExchange = number(1, 255);
+        } else if (a == QLatin1String("--chunk-ms")) {
+            f.chunkMs = number(1, 1000);
+        } else if (a == QLatin1String("--byte-errors")) {
+            bool ok = false;
+            const QString text = value();
+            f.byteErrorRate = text.toDouble(&ok);
+            if (cl.error.isEmpty() && (!ok || f.byteErrorRate < 0 || f.byteErrorRate > 1))
+                cl.error = QStringLiteral("--byte-errors: %1 is not a probability from 0 to 1").arg(text);
         } else if (a == QLatin1String("--no-console")) {
             cl.console = false;
         } else {

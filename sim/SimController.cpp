@@ -2,6 +2,7 @@
 
 #include "FrameBuffer.h"
 #include "PtyTransport.h"
+#include "Replay.h"
 #include "SimProtocol.h"
 #include "StateFile.h"
 
@@ -47,10 +48,33 @@ QByteArray refreshChecksum(QByteArray frame)
 
 } // namespace
 
-SimController::SimController(SimOptions options)
-    : options_(std::move(options)), pty_(std::make_unique<PtyTransport>()),
-      elevator_(options_.model, options_.faultHistory, options_.seed)
+namespace {
+
+// The recording of a replay, read before anything else starts.
+std::unique_ptr<Replay> replayOf(SimOptions& options)
 {
+    if (options.replayFile.isEmpty())
+        return nullptr;
+    auto replay = std::make_unique<Replay>(Replay::load(options.replayFile));
+    // The controller of the recording: its layout, no faults of its own.
+    if (replay->header().layout == recorder::Layout::Long)
+        options.model = SimModel::Modern;
+    else if (replay->header().layout == recorder::Layout::Short)
+        options.model = SimModel::Legacy;
+    options.faultReports = false;
+    options.faultEverySeconds = 0;
+    return replay;
+}
+
+} // namespace
+
+SimController::SimController(SimOptions options)
+    : options_(std::move(options)), pty_(std::make_unique<PtyTransport>()), replay_(replayOf(options_)),
+      elevator_(options_.model, options_.faultHistory, options_.seed), wireNoise_(options_.seed)
+{
+    // The status page lists as many floors as the recording's.
+    if (replay_ && replay_->header().floors >= 2)
+        elevator_.setParameter(11, unsigned(std::min(replay_->header().floors, 48)));
     for (SimMode mode : options_.startModes)
         elevator_.setMode(mode, true);
     elevator_.setFaultReports(options_.faultReports);
@@ -237,6 +261,10 @@ SIM_FAULT_SETTER(sendOverlongFrames, bool, overlong)
 SIM_FAULT_SETTER(answerWrongCommand, bool, wrongCommand)
 SIM_FAULT_SETTER(restrictFaultsTo, const QByteArray&, onlyCommand)
 SIM_FAULT_SETTER(restrictFaultsToParameter, int, onlyParameter)
+SIM_FAULT_SETTER(answerStatusLate, int, lateStatusMs)
+SIM_FAULT_SETTER(reportInNextExchange, int, reportInExchange)
+SIM_FAULT_SETTER(deliverInChunks, int, chunkMs)
+SIM_FAULT_SETTER(corruptBytes, double, byteErrorRate)
 #undef SIM_FAULT_SETTER
 
 bool SimController::stoppedAnswering() const
@@ -304,6 +332,17 @@ void SimController::schedule(const QByteArray& bytes, Clock::time_point earliest
     p.start = std::max(earliest, lineFreeAt_);
     p.characterTime = characterTime();
     p.bytes = bytes;
+    {
+        std::lock_guard lock(mutex_);
+        if (faults_.byteErrorRate > 0) {
+            std::bernoulli_distribution hit(faults_.byteErrorRate);
+            std::uniform_int_distribution<int> flip(1, 255);
+            for (char& c : p.bytes) {
+                if (hit(wireNoise_))
+                    c = char(c ^ flip(wireNoise_));
+            }
+        }
+    }
     lineFreeAt_ = p.start + p.characterTime * bytes.size();
     // Parts due later than what is queued (a delayed reset reply) keep their order by start time.
     auto at = std::upper_bound(outgoing_.begin(), outgoing_.end(), p.start,
@@ -314,6 +353,13 @@ void SimController::schedule(const QByteArray& bytes, Clock::time_point earliest
 std::optional<Clock::time_point> SimController::flushDue()
 {
     const auto now = Clock::now();
+    const int chunkMs = linkFaults().chunkMs;
+    // An adapter's latency timer: what is due waits for the next chunk.
+    if (chunkMs > 0 && !outgoing_.empty()) {
+        if (now < nextChunk_)
+            return nextChunk_;
+        nextChunk_ = now + std::chrono::milliseconds(chunkMs);
+    }
     while (!outgoing_.empty()) {
         Pending& p = outgoing_.front();
         if (now < p.start)
@@ -324,7 +370,8 @@ std::optional<Clock::time_point> SimController::flushDue()
             p.sent = due;
         }
         if (p.sent < p.bytes.size())
-            return p.start + p.characterTime * p.sent;
+            return std::max<Clock::time_point>(p.start + p.characterTime * p.sent,
+                                               chunkMs > 0 ? nextChunk_ : Clock::time_point{});
         outgoing_.pop_front();
     }
     return std::nullopt;
@@ -369,6 +416,9 @@ void SimController::handleFrame(const QByteArray& frame)
         }
 
         sim::Outcome outcome;
+        const bool replayed = replay_ && elevator && Replay::isLivePoll(request->command, request->subCommand);
+        if (replayed && !replayStart_)
+            replayStart_ = now;
         const auto override = std::find_if(overrides_.cbegin(), overrides_.cend(), [&request](const Override& o) {
             return o.c3 == request->command && o.c4 == request->subCommand;
         });
@@ -376,6 +426,9 @@ void SimController::handleFrame(const QByteArray& frame)
                                   request->subCommand == '5' && sim::parameterOf(*request) == ignoredWrite_;
         if (override != overrides_.cend())
             outcome.reply = override->raw;
+        else if (replayed)
+            outcome.reply = replay_->reply(request->subCommand,
+                                           std::chrono::duration_cast<std::chrono::milliseconds>(now - *replayStart_).count());
         else if (ignoredWrite)
             outcome.reply = sim::buildReply('F', '5', "FFF");
         else if (elevator)
@@ -422,6 +475,18 @@ void SimController::handleFrame(const QByteArray& frame)
         // pseudo-terminal delivered them at once.
         const auto requestOnWire = characterTime() * frame.size();
         auto earliest = now + requestOnWire + std::chrono::milliseconds(options_.responseDelayMs);
+        const bool livePoll = isLivePoll(request->command, request->subCommand);
+        if (livePoll)
+            earliest += std::chrono::milliseconds(faults_.lateStatusMs);
+        // A fault that happens while the tool waits for a reply: its report
+        // goes out between the request and the reply.
+        if (faults_.reportInExchange > 0 && elevator && !livePoll) {
+            elevator_.injectFault(faults_.reportInExchange);
+            lastReportCode_ = faults_.reportInExchange;
+            lastReport_ = now;
+            parts.append({sim::buildFaultReport(faults_.reportInExchange, options_.specialCode), earliest});
+            faults_.reportInExchange = 0;
+        }
         if (outcome.delayed) {
             earliest = now + std::chrono::milliseconds(options_.resetDelayMs);
             busyUntil_ = earliest;
@@ -436,11 +501,10 @@ void SimController::handleFrame(const QByteArray& frame)
         pollAnswered_ = elevator && isLivePoll(request->command, request->subCommand);
     }
     for (qsizetype i = 0; i < parts.size(); ++i) {
-        if (i == 0) {
+        if (parts[i].second != Clock::time_point{}) {
             schedule(parts[i].first, parts[i].second);
         } else {
-            std::lock_guard lock(mutex_);
-            const auto gap = std::chrono::milliseconds(faults_.splitGapMs);
+            const auto gap = std::chrono::milliseconds(linkFaults().splitGapMs);
             schedule(parts[i].first, lineFreeAt_ + gap);
         }
     }
@@ -469,6 +533,19 @@ void SimController::maybeSendReport(Clock::time_point now)
         report = sim::buildFaultReport(code, options_.specialCode);
     }
     schedule(report, now);
+}
+
+void SimController::sendReplayedReports(Clock::time_point now)
+{
+    QList<QByteArray> reports;
+    {
+        std::lock_guard lock(mutex_);
+        if (!replay_ || !replayStart_ || faults_.silent || stopped_)
+            return;
+        reports = replay_->takeReportsDue(std::chrono::duration_cast<std::chrono::milliseconds>(now - *replayStart_).count());
+    }
+    for (const QByteArray& report : reports)
+        schedule(report, now);
 }
 
 void SimController::run()
@@ -535,5 +612,6 @@ void SimController::run()
             }
         }
         maybeSendReport(now);
+        sendReplayedReports(now);
     }
 }

@@ -15,9 +15,11 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <random>
 #include <thread>
 
 class PtyTransport;
+class Replay;
 
 // The simulated main controller and door-operator controller on one
 // pseudo-terminal. The constructor opens the pseudo-terminal and starts a
@@ -43,6 +45,7 @@ class PtyTransport;
 class SimController
 {
 public:
+    // Throws std::runtime_error when the replay file cannot be read.
     explicit SimController(SimOptions options = {});
     ~SimController();  // stops the thread, removes a link it placed
     SimController(const SimController&) = delete;
@@ -126,6 +129,10 @@ public:
     void noiseBeforeStx(const QByteArray& noise);
     void sendOverlongFrames(bool on);
     void answerWrongCommand(bool on);
+    void answerStatusLate(int ms);
+    void reportInNextExchange(int faultCode);
+    void deliverInChunks(int ms);
+    void corruptBytes(double rate);
     // Limits the reply faults to replies of one command pair ("A5"; empty: all).
     void restrictFaultsTo(const QByteArray& commandPair);
     // Limits them further to replies about one parameter index (-1: any).
@@ -171,11 +178,16 @@ private:
     std::optional<std::chrono::steady_clock::time_point> flushDue();
     std::chrono::nanoseconds characterTime() const;
     void maybeSendReport(std::chrono::steady_clock::time_point now);
+    void sendReplayedReports(std::chrono::steady_clock::time_point now);
     bool loadState();
     bool saveStateLocked();
 
     SimOptions options_;
     std::unique_ptr<PtyTransport> pty_;
+    // The recording the live polls are answered from; the replay starts
+    // with the first live poll.
+    std::unique_ptr<Replay> replay_;
+    std::optional<std::chrono::steady_clock::time_point> replayStart_;
 
     mutable std::mutex mutex_;            // models, options, faults, overrides, requests
     std::condition_variable requestArrived_;
@@ -199,7 +211,9 @@ private:
     int lastReportCode_ = 0;
     int ignoredWrite_ = -1;               // see ignoreWritesTo
 
+    std::mt19937 wireNoise_;              // byteErrorRate; under the lock
     std::deque<Pending> outgoing_;        // serving thread only
+    std::chrono::steady_clock::time_point nextChunk_{};
     std::chrono::steady_clock::time_point lineFreeAt_{};
     QByteArray assembly_;
     bool frameOpen_ = false;

@@ -100,11 +100,13 @@ int main(int argc, char* argv[])
         std::cerr << "vardo-sim: cannot place the link com" << cl.com << " in the port folder\n";
         return 1;
     }
-    const SimOptions& o = cl.options;
+    const SimOptions& o = sim->options();
     std::cout << "vardo-sim: " << modelName(o.model) << " main controller at " << o.elevatorBaud
               << " baud, door operator at " << o.doorBaud << " baud, special code " << o.specialCode << '\n'
               << "device " << sim->devicePath().toStdString() << '\n'
               << "link   " << link.toStdString() << " (COM" << cl.com << ")\n";
+    if (!o.replayFile.isEmpty())
+        std::cout << "replaying " << o.replayFile.toStdString() << " from the first status or I/O poll on\n";
     if (o.linkFaults.any())
         std::cout << "faults of the line are on (see --help)\n";
     std::cout << (cl.console ? "Ctrl+C stops; type help for commands\n" : "Ctrl+C stops\n") << std::flush;

@@ -1,17 +1,20 @@
 #pragma once
 
-#include "FrameAssembler.h"
+#include "FlightRecorder.h"
 
 #include <QDialog>
+#include <QTimer>
 
+class FrameRouter;
 class LinkRecovery;
 class PageTabCtrl;
 
 // The main window "VARDO": the page tab control, the receiver of the
 // channel's bytes, which it assembles into frames for the page shown, and
-// the fault reports, which it shows and acknowledges itself. It can be
-// resized and maximized down to its first size; its size is kept between
-// starts (WindowState).
+// the fault reports, which it shows and acknowledges itself. Its flight
+// recorder keeps the frames of the last minutes for the whole run (Ctrl+R
+// shows them on the timeline). It can be resized and maximized down to its
+// first size; its size is kept between starts (WindowState).
 class MainDialog : public QDialog
 {
     Q_OBJECT
@@ -26,6 +29,7 @@ public:
     void startUp();
 
     PageTabCtrl* pageHost() const { return pageHost_; }
+    recorder::FlightRecorder& flightRecorder() { return recorder_; }
     // A close was asked for (also before the window was shown).
     bool closeRequested() const { return closeRequested_; }
 
@@ -39,7 +43,6 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    void takeByte(unsigned char byte);
     void exchangeEnded();
     void runSettingsDialog();
     void linkStateChanged();
@@ -49,9 +52,12 @@ private:
     void restoreWindowState();
     void saveWindowState() const;
 
+    recorder::FlightRecorder recorder_;
+    // Completes the fault files whose minute after the report is over.
+    QTimer recorderTimer_;
     PageTabCtrl* pageHost_;
     LinkRecovery* recovery_;
-    FrameAssembler assembler_;
+    FrameRouter* router_;
     bool closeRequested_ = false;
     // The page shown gets no reply from the controller.
     bool controllerSilent_ = false;

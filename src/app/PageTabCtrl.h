@@ -6,6 +6,7 @@
 #include <QTabWidget>
 
 #include <array>
+#include <memory>
 #include <optional>
 
 // 1 while the channel is (meant to be) open at the door-operator rate.
@@ -43,7 +44,11 @@ public:
 
     void watchTabChoice(bool on) override;
     bool otherTabChosen() override;
+    history::SessionRecord* serviceRecord() override { return record_.get(); }
     void showControllerSilent(bool silent) override;
+
+    recorder::FlightRecorder* flightRecorder() const override { return recorder_; }
+    void setFlightRecorder(recorder::FlightRecorder* recorder) { recorder_ = recorder; }
 
 Q_SIGNALS:
     // The page shown says whether the controller answers it.
@@ -63,5 +68,7 @@ private:
     int currentPage_ = 0;
     QWidget* mainWindow_;
     bool watchingTabChoice_ = false;
+    recorder::FlightRecorder* recorder_ = nullptr;
     int chosenTab_ = -1;
+    std::unique_ptr<history::SessionRecord> record_;
 };

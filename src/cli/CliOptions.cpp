@@ -56,6 +56,16 @@ const QList<OptionEntry>& optionEntries()
         {QStringLiteral("layout"), QChar(), QStringLiteral("L"),
          QStringLiteral("173, 114 or door: the layout of a file whose size does not tell it")},
         {QStringLiteral("count"), QChar(), QStringLiteral("N"), QStringLiteral("end after N lines")},
+        {QStringLiteral("duration"), QChar(), QStringLiteral("T"),
+         QStringLiteral("record for T, such as 90s, 10m, 1h or 1h30m (default: until interrupted)")},
+        {QStringLiteral("vcd"), QChar(), QString(),
+         QStringLiteral("a value change dump (for GTKWave or PulseView)")},
+        {QStringLiteral("controller"), QChar(), QStringLiteral("C"),
+         QStringLiteral("a controller of the service record: elevator ID, key or given name")},
+        {QStringLiteral("server"), QChar(), QStringLiteral("S"),
+         QStringLiteral("libpq's connection string (default: historyserver in settings.ini)")},
+        {QStringLiteral("no-snapshot"), QChar(), QString(),
+         QStringLiteral("do not read and keep what the write replaces")},
         {QStringLiteral("yes"), QChar(), QString(),
          QStringLiteral("do it without asking (needed when no terminal can be asked)")},
         {QStringLiteral("quiet"), QLatin1Char('q'), QString(), QStringLiteral("no progress and no status lines")},
@@ -209,6 +219,19 @@ std::optional<QList<std::pair<int, int>>> indexRanges(const QString& text)
     return ranges;
 }
 
+// "90", "90s", "10m", "1h" or "1h30m": a time from 1 s to 7 days, in ms.
+std::optional<qint64> durationOf(const QString& text)
+{
+    static const QRegularExpression shape(QStringLiteral("^(?:(\\d{1,6})h)?(?:(\\d{1,6})m)?(?:(\\d{1,9})s?)?$"));
+    const QRegularExpressionMatch m = shape.match(text);
+    if (text.isEmpty() || !m.hasMatch())
+        return std::nullopt;
+    const qint64 seconds = m.captured(1).toLongLong() * 3600 + m.captured(2).toLongLong() * 60 + m.captured(3).toLongLong();
+    if (seconds < 1 || seconds > 7 * 24 * 3600)
+        return std::nullopt;
+    return seconds * 1000;
+}
+
 // Stores one option's value; the error text when the value is refused.
 QString take(CliOptions& o, const Option& option)
 {
@@ -271,9 +294,21 @@ QString take(CliOptions& o, const Option& option)
         if (!count)
             return refused(QStringLiteral("a number of lines from 1 on"));
         o.count = *count;
+    } else if (n == QLatin1String("duration")) {
+        const auto duration = durationOf(v);
+        if (!duration)
+            return refused(QStringLiteral("a time from 1s to 7 days such as 90s, 10m, 1h or 1h30m"));
+        o.durationMs = *duration;
+    } else if (n == QLatin1String("controller") || n == QLatin1String("server")) {
+        if (v.trimmed().isEmpty())
+            return refused(n == QLatin1String("server") ? QStringLiteral("a libpq connection string")
+                                                        : QStringLiteral("an elevator ID or a controller's name"));
+        (n == QLatin1String("server") ? o.server : o.controller) = v.trimmed();
     } else {
-        bool* const flags[] = {&o.door, &o.json, &o.bom, &o.fast, &o.verify, &o.force, &o.partial, &o.yes, &o.quiet};
-        const char* const names[] = {"door", "json", "bom", "fast", "verify", "force", "partial", "yes", "quiet"};
+        bool* const flags[] = {&o.door,    &o.json,  &o.bom, &o.fast, &o.verify,    &o.force,
+                               &o.partial, &o.yes,   &o.quiet, &o.vcd, &o.noSnapshot};
+        const char* const names[] = {"door", "json", "bom", "fast", "verify", "force", "partial", "yes", "quiet", "vcd",
+                                     "no-snapshot"};
         for (size_t k = 0; k < std::size(names); ++k) {
             if (n == QLatin1String(names[k]))
                 *flags[k] = true;

@@ -53,6 +53,11 @@ struct CliOptions
     int retries = 2;
     std::optional<FileLayout> layout;
     int count = 0;           // watch: 0 runs until interrupted
+    qint64 durationMs = 0;   // record: 0 runs until interrupted
+    bool vcd = false;        // record export
+    QString controller;      // history: a controller's key, elevator ID or name
+    QString server;          // history sync: a libpq connection string
+    bool noSnapshot = false; // params write: no snapshot of what it replaces
     identity::ClockFields clock{};  // clock set
 
     bool excluded(int index) const;

@@ -35,6 +35,8 @@ QList<CommandEntry> paramCommands();
 QList<CommandEntry> paramFileCommands();
 QList<CommandEntry> shaftCommands();
 QList<CommandEntry> watchCommands();
+QList<CommandEntry> recordCommands();
+QList<CommandEntry> historyCommands();
 
 const QList<CommandEntry>& allCommands();
 

@@ -92,6 +92,19 @@ ControllerLink::~ControllerLink()
 
 bool ControllerLink::open(QObject* owner)
 {
+    const QString problem = openProblem(owner);
+    if (!problem.isEmpty())
+        printError(problem);
+    return problem.isEmpty();
+}
+
+bool ControllerLink::openSilently()
+{
+    return openProblem(nullptr).isEmpty();
+}
+
+QString ControllerLink::openProblem(QObject* owner)
+{
     specialCode = choice_.specialCode;
     const bool opened = !choice_.device.isEmpty() &&
                         serialChannel.openDevice(owner, choice_.device, choice_.portNumber, choice_.baud,
@@ -100,24 +113,20 @@ bool ControllerLink::open(QObject* owner)
     if (!opened) {
         const PortOpenFailure reason =
             choice_.device.isEmpty() ? PortOpenFailure::NoDevice : serialChannel.openFailure();
-        printError(QStringLiteral("cannot open %1: %2%3").arg(port(), openFailureText(reason), defaultPortHint()));
-        return false;
+        return QStringLiteral("cannot open %1: %2%3").arg(port(), openFailureText(reason), defaultPortHint());
     }
     const std::optional<params::Peer> peer = params::identifyPeer();
-    if (!peer) {
-        printError(failure());
-        return false;
-    }
+    if (!peer)
+        return failure();
     const params::Peer wanted = choice_.door ? params::Peer::DoorOperator : params::Peer::MainController;
     if (*peer != wanted) {
         const auto name = [](params::Peer p) {
             return p == params::Peer::DoorOperator ? QStringLiteral("the door operator")
                                                    : QStringLiteral("the main controller");
         };
-        printError(QStringLiteral("%1 answers as %2, not %3").arg(where(), name(*peer), name(wanted)));
-        return false;
+        return QStringLiteral("%1 answers as %2, not %3").arg(where(), name(*peer), name(wanted));
     }
-    return true;
+    return {};
 }
 
 std::optional<bool> ControllerLink::probeLayout() const

@@ -46,6 +46,8 @@ public:
     // only with the main controller. Received bytes outside an exchange go
     // to owner (when set). False, with the reason printed, otherwise.
     bool open(QObject* owner = nullptr);
+    // The same, saying nothing: for a side read that a command can do without.
+    bool openSilently();
 
     // The layout probe: true for the controller's longer record and
     // parameter layout; nothing, with the failure printed.
@@ -58,6 +60,8 @@ public:
     QString failure(const QString& what = QString()) const;
 
 private:
+    // The reason open() fails; empty when the right controller answers.
+    QString openProblem(QObject* owner);
     // "COM1 (/dev/pts/3)", or the device path given.
     QString port() const;
     // Said of a port no one chose: which default was tried, how to choose.

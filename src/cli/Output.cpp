@@ -1,6 +1,7 @@
 #include "Output.h"
 
 #include "CliOptions.h"
+#include "Exports.h"
 #include "FileNames.h"
 
 #include <QJsonArray>
@@ -130,14 +131,7 @@ bool writeRows(const CliOptions& options, const Rows& rows)
 
 QString csvField(const QString& text)
 {
-    const bool quoted = text.contains(QLatin1Char(',')) || text.contains(QLatin1Char('"')) ||
-                        text.contains(QLatin1Char('\n')) || text.contains(QLatin1Char('\r')) ||
-                        (!text.isEmpty() && (text.front().isSpace() || text.back().isSpace()));
-    if (!quoted)
-        return text;
-    QString doubled = text;
-    doubled.replace(QLatin1Char('"'), QLatin1String("\"\""));
-    return QLatin1Char('"') + doubled + QLatin1Char('"');
+    return recorder::csvQuoted(text);
 }
 
 bool writeResult(const QString& name, const QByteArray& bytes)

@@ -3,6 +3,9 @@
 #include "Commands.h"
 #include "ControllerLink.h"
 #include "FileNames.h"
+#include "HistoryCommands.h"
+#include "HistoryRef.h"
+#include "HistoryStore.h"
 #include "Interrupt.h"
 #include "LinkWait.h"
 #include "Output.h"
@@ -13,6 +16,7 @@
 #include "Progress.h"
 #include "Service.h"
 
+#include <QFileInfo>
 #include <QHash>
 #include <QRegularExpression>
 
@@ -65,6 +69,7 @@ int runRead(const CliOptions& options)
 {
     const params::ParamController& controller = controllerOf(options);
     InterruptWatch interrupt;
+    CommandRecord record(options);
     ControllerLink link(options, options.door);
     if (!link.open())
         return kFailure;
@@ -102,6 +107,8 @@ int runRead(const CliOptions& options)
                        .arg(result.layout.count));
         return kFailure;
     }
+    record.identify();
+    record.read(result.layout, read);
 
     if (!options.outputPath.isEmpty()) {
         QList<ParamRecord> records;
@@ -257,43 +264,156 @@ bool verify(const CliOptions& options, const params::ParamController& controller
     return false;
 }
 
+// What `params write` writes: a file's records, or a kept snapshot's, with
+// the layouts they fit (see fittingLayouts).
+struct WriteSource
+{
+    QList<ParamRecord> records;
+    QString name;  // the file, or "snapshot 1a2b3c4d"
+    QList<ParamLayout> fitting;
+};
+
+std::optional<WriteSource> checkedSource(const CliOptions& options, const QString& name, const QList<ParamRecord>& records)
+{
+    const std::optional<QList<ParamLayout>> fitting = fittingLayouts(options, name, records);
+    if (!fitting)
+        return std::nullopt;
+    return WriteSource{records, name, *fitting};
+}
+
+// `params write` takes a kept snapshot where a file is not found by the
+// name: the start of its id, or latest, latest~N.
+bool isReference(const QString& text)
+{
+    static const QRegularExpression ref(QStringLiteral("^(latest(~\\d{1,6})?|[0-9a-fA-F-]{4,36})$"));
+    return ref.match(text).hasMatch() && !QFileInfo::exists(text);
+}
+
+// A snapshot named by a reference: of the controller --controller names,
+// or of the one connected. Another controller's is written only with
+// --force.
+std::optional<WriteSource> keptSource(const CliOptions& options, CommandRecord& record, const ParamLayout& layout)
+{
+    history::HistoryStore* store = record.store();
+    if (!store)
+        return std::nullopt;
+    const QString here = record.who().key();
+    const QString key = options.controller.isEmpty() ? here
+                                                     : store->controllerNamed(options.controller).value_or(options.controller);
+    const history::RefLookup found = history::lookUp(*store, options.arguments[0], key, history::setLayoutOf(layout));
+    if (!found.snapshot) {
+        printError(found.error.isEmpty() ? QStringLiteral("%1 is an edit, not a snapshot").arg(options.arguments[0])
+                                         : found.error);
+        return std::nullopt;
+    }
+    if (found.snapshot->controller != here && !options.force) {
+        printError(QStringLiteral("snapshot %1 was kept for controller %2, this is %3: nothing was written "
+                                  "(--force writes it anyway)")
+                       .arg(history::shortId(found.snapshot->id), found.snapshot->controller, here));
+        return std::nullopt;
+    }
+    return checkedSource(options, QStringLiteral("snapshot ") + history::shortId(found.snapshot->id),
+                         found.snapshot->records());
+}
+
+// Every parameter, read fast, for the service record; nothing when the
+// read did not complete.
+std::optional<QList<history::KeptParameter>> readBefore(const CliOptions& options,
+                                                        const params::ParamController& controller)
+{
+    QList<params::ParamRow> rows;
+    Progress progress(options, QStringLiteral("reading what the write replaces"), 0);
+    params::ReadAllObserver observer;
+    observer.layoutKnown = [&progress](const ParamLayout& layout) { progress.setTotal(layout.count); };
+    observer.row = [&rows, &progress](const params::ParamRow& row) {
+        rows.append(row);
+        progress.show(row.index + 1);
+    };
+    params::ReadPace pace;
+    pace.fast = true;
+    const params::ReadAllResult result = params::readAllParameters(controller, observer, pace);
+    progress.finish();
+    if (result.end != params::ReadAllEnd::Complete)
+        return std::nullopt;
+    return keptOf(rows);
+}
+
+// The values before a write with the confirmed records put in.
+QList<history::KeptParameter> overlaid(QList<history::KeptParameter> before, const QList<ParamRecord>& written)
+{
+    for (const ParamRecord& r : written) {
+        const auto at = std::find_if(before.begin(), before.end(),
+                                     [&r](const history::KeptParameter& p) { return p.index == r.index; });
+        if (at != before.end())
+            at->value = r.value;
+        else
+            before.append({r.index, std::nullopt, r.value});
+    }
+    return before;
+}
+
 int runWrite(const CliOptions& options)
 {
     const params::ParamController& controller = controllerOf(options);
     const QString& path = options.arguments[0];
-    // The whole file is checked before the port opens.
-    const std::optional<QList<ParamRecord>> file = readRecordFile(path);
-    if (!file)
-        return kFailure;
-    const std::optional<QList<ParamLayout>> fitting = fittingLayouts(options, path, *file);
-    if (!fitting)
-        return kFailure;
+    // A file is checked whole before the port opens; a kept snapshot as
+    // soon as the controller it is looked up for is known.
+    std::optional<WriteSource> source;
+    if (!isReference(path)) {
+        const std::optional<QList<ParamRecord>> file = readRecordFile(path);
+        if (!file)
+            return kFailure;
+        source = checkedSource(options, path, *file);
+        if (!source)
+            return kFailure;
+    }
 
     // From here on an interruption ends the write between two records.
     InterruptWatch interrupt;
+    CommandRecord record(options);
     ControllerLink link(options, options.door);
     const std::optional<ParamLayout> layout = openAtLayout(link, controller);
     if (!layout)
         return kFailure;
-    const bool fitsController = std::any_of(fitting->cbegin(), fitting->cend(),
+    record.identify();
+    if (!source)
+        source = keptSource(options, record, *layout);
+    if (!source)
+        return kFailure;
+    const bool fitsController = std::any_of(source->fitting.cbegin(), source->fitting.cend(),
                                             [&layout](const ParamLayout& l) { return l.table == layout->table; });
     if (!fitsController) {
         printError(QStringLiteral("%1 fits %2, the controller on %3 uses %4: nothing was written")
-                       .arg(shownName(path), params::layoutName(fitting->front()), link.where(),
+                       .arg(shownName(source->name), params::layoutName(source->fitting.front()), link.where(),
                             params::layoutName(*layout)));
         return kFailure;
     }
 
     QList<ParamRecord> records;
-    for (const ParamRecord& r : *file) {
+    for (const ParamRecord& r : source->records) {
         if (!options.excluded(r.index))
             records << r;
     }
-    const std::optional<bool> identity = identityAgrees(options, link, *layout, records, path);
+    const std::optional<bool> identity = identityAgrees(options, link, *layout, records, source->name);
     if (!identity)
         return kFailure;
     if (!*identity)
         return kFailure;
+
+    // What the write replaces is kept first.
+    std::optional<QList<history::KeptParameter>> before;
+    if (!options.noSnapshot) {
+        before = readBefore(options, controller);
+        if (!before) {
+            printError(QStringLiteral("%1; nothing was written (--no-snapshot writes without keeping what the "
+                                      "write replaces)")
+                           .arg(link.failure(QStringLiteral("the read of the values the write replaces"))));
+            return kFailure;
+        }
+        record.snapshot(*layout, history::SnapshotKind::BeforeWrite, *before);
+    }
+
+    QList<ParamRecord> confirmed;
     QList<int> refused;
     QList<int> unconfirmed;
     int sent = 0;
@@ -306,6 +426,7 @@ int runWrite(const CliOptions& options)
                 exchangeWait(options.gapMs);
             switch (params::writeRecord(controller, r, options.retries, options.fast)) {
             case params::WriteOutcome::Confirmed:
+                confirmed << r;
                 break;
             case params::WriteOutcome::Refused:
                 refused << r.index;
@@ -317,8 +438,12 @@ int runWrite(const CliOptions& options)
             progress.show(++sent);
         }
     }
-    const int confirmed = sent - int(refused.size() + unconfirmed.size());
-    QString summary = QStringLiteral("%1 of %2 parameters written and confirmed").arg(confirmed).arg(records.size());
+    // The state the write left: what came before, with what was confirmed.
+    if (sent > 0)
+        record.snapshot(*layout, history::SnapshotKind::AfterWrite,
+                        overlaid(before.value_or(QList<history::KeptParameter>()), confirmed));
+    QString summary =
+        QStringLiteral("%1 of %2 parameters written and confirmed").arg(confirmed.size()).arg(records.size());
     if (!refused.isEmpty())
         summary += QStringLiteral(", %1 refused (index %2)").arg(refused.size()).arg(indexList(refused));
     if (!unconfirmed.isEmpty())
@@ -476,21 +601,26 @@ QList<CommandEntry> paramCommands()
         {{QStringLiteral("params"), QStringLiteral("read")}, QString(), 0, 0,
          controller + rowsOut + QStringList{QStringLiteral("output"), QStringLiteral("fast"), QStringLiteral("gap")},
          true, QStringLiteral("read every parameter: to a parameter set file (-o), CSV, JSON or a table"),
-         QStringLiteral("Writes nothing unless every parameter was read. The columns are index, name (the\n"
+         QStringLiteral("Writes nothing unless every parameter was read; a complete read is kept in the\n"
+                        "service record (vardo-cli history). The columns are index, name (the\n"
                         "controller's F number), value and description. -o and --csv may both be given,\n"
                         "to different files."),
          runRead, takeReadOutputs},
-        {{QStringLiteral("params"), QStringLiteral("write")}, QStringLiteral("FILE"), 1, 1,
+        {{QStringLiteral("params"), QStringLiteral("write")}, QStringLiteral("FILE|REF"), 1, 1,
          controller + QStringList{QStringLiteral("verify"), QStringLiteral("partial"), QStringLiteral("exclude"),
                                   QStringLiteral("force"), QStringLiteral("retries"), QStringLiteral("fast"),
-                                  QStringLiteral("gap")},
-         true, QStringLiteral("write a parameter set file into the controller"),
+                                  QStringLiteral("gap"), QStringLiteral("no-snapshot"), QStringLiteral("controller")},
+         true, QStringLiteral("write a parameter set file (or a kept snapshot) into the controller"),
          QStringLiteral("The file is checked whole before the port opens: every index inside the layout,\n"
                         "ascending, none twice, every value inside its parameter's range, and a complete\n"
                         "set unless --partial. The controller's layout must be the file's. When the file's\n"
                         "elevator ID or telephone number differ from the controller's, nothing is written\n"
                         "without --force. Each record ends confirmed, refused or unconfirmed; the summary\n"
-                        "counts them, and only all confirmed is success."),
+                        "counts them, and only all confirmed is success. What the write replaces is read\n"
+                        "and kept in the service record first (not with --no-snapshot), and what it left\n"
+                        "after it. REF, instead of a file, writes a kept snapshot: the start of its id, or\n"
+                        "latest, latest~N of this controller or of the one --controller names (another\n"
+                        "controller's only with --force)."),
          runWrite},
         {{QStringLiteral("params"), QStringLiteral("get")}, QStringLiteral("N..."), 1, -1, controller + rowsOut, true,
          QStringLiteral("read the parameters of these indexes"), QString(), runGet, takeIndexes},

@@ -34,17 +34,9 @@ int runShow(const CliOptions& options)
     const std::optional<QList<ParamRecord>> records = readRecordFile(path);
     if (!records)
         return kFailure;
-    const std::optional<std::optional<ParamLayout>> known = fileLayout(options, path, records->size());
-    if (!known)
+    const std::optional<ParamLayout> layout = knownFileLayout(options, path, records->size());
+    if (!layout)
         return kUsage;
-    if (!*known) {
-        printError(QStringLiteral("%1: its size (%2 bytes) is none of a complete file's (692, 456 or 316): "
-                                  "give --layout 173, 114 or door")
-                       .arg(shownName(path))
-                       .arg(records->size() * kParamRecordSize));
-        return kUsage;
-    }
-    const ParamLayout* layout = &**known;
     Rows rows({QStringLiteral("index"), QStringLiteral("name"), QStringLiteral("value"), QStringLiteral("description")});
     for (const ParamRecord& r : *records)
         rows.add({r.index, params::parameterName(*layout, r.index), r.value, description(*layout, r.index)});

@@ -76,4 +76,16 @@ std::optional<std::optional<ParamLayout>> fileLayout(const CliOptions& options, 
     return std::optional<ParamLayout>(chosen);
 }
 
+std::optional<ParamLayout> knownFileLayout(const CliOptions& options, const QString& name, qsizetype records)
+{
+    const std::optional<std::optional<ParamLayout>> known = fileLayout(options, name, records);
+    if (known && !*known) {
+        printError(QStringLiteral("%1: its size (%2 bytes) is none of a complete file's (692, 456 or 316): "
+                                  "give --layout 173, 114 or door")
+                       .arg(shownName(name))
+                       .arg(records * kParamRecordSize));
+    }
+    return known ? *known : std::nullopt;
+}
+
 } // namespace cli

@@ -30,5 +30,8 @@ std::optional<QList<ParamRecord>> readRecordFile(const QString& name);
 // open (nullopt inside) when neither the size nor --layout tells one.
 std::optional<std::optional<ParamLayout>> fileLayout(const CliOptions& options, const QString& name,
                                                       qsizetype records);
+// The same, where the layout must be known: nothing, with the error line
+// printed, also when neither the size nor --layout tells it.
+std::optional<ParamLayout> knownFileLayout(const CliOptions& options, const QString& name, qsizetype records);
 
 } // namespace cli

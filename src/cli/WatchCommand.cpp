@@ -5,11 +5,10 @@
 #include "Exchange.h"
 #include "FaultDescriptions.h"
 #include "FloorDisplayText.h"
-#include "FrameAssembler.h"
 #include "HexCodec.h"
 #include "Interrupt.h"
-#include "LinkEvents.h"
 #include "Output.h"
+#include "PollLoop.h"
 #include "Requests.h"
 #include "SerialChannel.h"
 #include "StatusDecoding.h"
@@ -18,10 +17,8 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QElapsedTimer>
-#include <QEventLoop>
 #include <QHash>
 #include <QJsonObject>
-#include <QTimer>
 
 #include <optional>
 
@@ -29,8 +26,6 @@ namespace cli {
 
 namespace {
 
-// The status page's pace: a poll 100 ms after the last reply or poll.
-constexpr int kPollMs = 100;
 // Without any frame for this long the controller is taken as gone.
 constexpr int kSilenceMs = 5000;
 // A report of the same fault within this time is the controller's repeat
@@ -64,56 +59,21 @@ QString directionText(int arrowCell)
     }
 }
 
-// The channel's owner while the watch runs: it takes the received bytes,
-// assembles frames, prints a line per status reply (JSON: per change) and
-// per fault report, acknowledges the reports as the window does, and sends
-// the polls.
-class StatusWatch : public QObject
+// The channel's owner while the watch runs: prints a line per status reply
+// (JSON: per change) and per fault report, acknowledges the reports as the
+// window does, and sends the status page's polls.
+class StatusWatch : public PollLoop
 {
 public:
-    StatusWatch(int count, bool json) : count_(count), json_(json)
-    {
-        timer_.setSingleShot(true);
-        QObject::connect(&timer_, &QTimer::timeout, &timer_, [this] { poll(); });
-    }
-
-    // Polls until finish(); returns its exit code. At once when finish()
-    // came first.
-    int run()
-    {
-        if (!done_) {
-            sinceFrame_.start();
-            timer_.start(kPollMs);
-            loop_.exec();
-        }
-        return exitCode_;
-    }
+    StatusWatch(int count, bool json) : count_(count), json_(json) {}
 
     void setFaultLayout(FaultLayout layout) { faultLayout_ = layout; }
 
-    void finish(int exitCode)
-    {
-        if (done_)
-            return;
-        done_ = true;
-        exitCode_ = exitCode;
-        timer_.stop();
-        loop_.quit();
-    }
-
 protected:
-    bool event(QEvent* event) override
-    {
-        if (event->type() != WM_LINK_RXBYTE)
-            return QObject::event(event);
-        if (assembler_.take(static_cast<LinkRxByteEvent*>(event)->byte()))
-            frameArrived(QByteArray(assembler_.frameText()));
-        return true;
-    }
+    void starting() override { sinceFrame_.start(); }
 
-private:
     // The status page's rotation: calls, speed, status.
-    void poll()
+    void poll() override
     {
         if (sinceFrame_.elapsed() > kSilenceMs) {
             printError(QStringLiteral("no reply from the controller for %1 s").arg(kSilenceMs / 1000));
@@ -121,10 +81,9 @@ private:
             return;
         }
         monitor::writeNextStatusPoll(phase_);
-        timer_.start(kPollMs);
     }
 
-    void frameArrived(const QByteArray& frame)
+    void frameArrived(const QByteArray& frame) override
     {
         sinceFrame_.restart();
         if (const auto status = monitor::parseStatusReply(frame.constData()))
@@ -133,10 +92,9 @@ private:
             speed_ = *speed;
         else if (frame.size() > 3 && frame[3] == 'E')
             faultReported(frame);
-        if (!done_)
-            timer_.start(kPollMs);
     }
 
+private:
     void showStatus(const monitor::StatusReply& reply)
     {
         const monitor::StatusTexts s = monitor::decodeStatus(reply.byteA, reply.byteB);
@@ -190,7 +148,6 @@ private:
             finish(kSuccess);
     }
 
-    QEventLoop loop_;
     int count_;
     bool json_;
     FaultLayout faultLayout_ = FaultLayout::Long;
@@ -198,11 +155,7 @@ private:
     QHash<int, QElapsedTimer> sinceReport_;
     int lines_ = 0;
     int phase_ = 0;
-    bool done_ = false;
-    int exitCode_ = kSuccess;
     std::optional<int> speed_;
-    FrameAssembler assembler_;
-    QTimer timer_;
     QElapsedTimer sinceFrame_;
 };
 
@@ -211,9 +164,7 @@ int runWatch(const CliOptions& options)
     StatusWatch watch(options.count, options.json);
     InterruptWatch interrupt([&watch] { watch.finish(kSuccess); });
     ControllerLink link(options, false);
-    if (!link.open(&watch))
-        return kFailure;
-    const std::optional<bool> extended = link.probeLayout();
+    const std::optional<bool> extended = openForPolling(link, watch);
     if (!extended)
         return kFailure;
     watch.setFaultLayout(*extended ? FaultLayout::Long : FaultLayout::Short);

@@ -7,10 +7,15 @@ bool isFaultReport(const FrameBuffer& frame)
     return frame.command() == 'E';
 }
 
-QString faultReportMessage(const FrameBuffer& frame)
+QString faultReportCode(const FrameBuffer& frame)
 {
     QString code;
     for (int i = 5; i <= 6 && frame.at(i) != '\0' && frame.at(i) != ETX; ++i)
         code += QLatin1Char(frame.at(i));
-    return QStringLiteral("故障码: ") + code;
+    return code;
+}
+
+QString faultReportMessage(const FrameBuffer& frame)
+{
+    return QStringLiteral("故障码: ") + faultReportCode(frame);
 }

@@ -3,8 +3,6 @@
 #include "FrameBuffer.h"
 #include "HexCodec.h"
 
-#include <QSaveFile>
-
 namespace traffic {
 
 namespace {
@@ -152,7 +150,9 @@ void LineTraffic::takeReceived(char byte, qint64 ms)
         open_ = true;
     }
     pending_.bytes.append(byte);
-    if (byte == ETX)
+    // A line that never frames its bytes still gives entries of a size
+    // that can be shown.
+    if (byte == ETX || pending_.bytes.size() >= kLongestEntry)
         closeOpen();
 }
 
@@ -172,23 +172,23 @@ void LineTraffic::closeIfQuiet(qint64 quietMs)
         closeOpen();
 }
 
-QString LineTraffic::text() const
+std::vector<Entry> LineTraffic::entries() const
 {
-    QString all;
+    std::vector<Entry> all;
+    all.reserve(std::size_t(size()) + 1);
     for (int i = 0; i < size(); ++i)
-        all += entryText(at(i)) + QLatin1Char('\n');
+        all.push_back(at(i));
     if (open_)
-        all += entryText(pending_) + QLatin1Char('\n');
+        all.push_back(pending_);
     return all;
 }
 
-bool LineTraffic::save(const QString& path) const
+QString LineTraffic::text() const
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
-        return false;
-    const QByteArray bytes = text().toUtf8();
-    return file.write(bytes) == bytes.size() && file.commit();
+    QString all;
+    for (const Entry& entry : entries())
+        all += entryText(entry) + QLatin1Char('\n');
+    return all;
 }
 
 } // namespace traffic

@@ -14,7 +14,7 @@
 // that bytes before it (noise, a frame cut short) stand as an entry of
 // their own; a synchronous reply is closed when its read ends, whatever it
 // holds, and any received bytes still open are closed before the next
-// request. Only the newest kCapacity entries are kept. No widgets: the
+// request or once they reach kLongestEntry characters. Only the newest kCapacity entries are kept. No widgets: the
 // feeding calls only append bytes, they never format or allocate per byte.
 namespace traffic {
 
@@ -54,6 +54,8 @@ class LineTraffic
 {
 public:
     static constexpr int kCapacity = 10000;
+    // Received bytes without ETX close as an entry at this many.
+    static constexpr int kLongestEntry = 4096;
     // Milliseconds since the recording started.
     using Clock = std::function<qint64()>;
 
@@ -82,12 +84,11 @@ public:
     // Received bytes not closed yet.
     bool frameOpen() const { return open_; }
 
+    // Every entry, oldest first, and received bytes still open as the last one.
+    std::vector<Entry> entries() const;
     // Every entry a line, oldest first, and received bytes still open as
     // the last one.
     QString text() const;
-    // Writes text() to the file as UTF-8 with the system's line ends;
-    // false when it could not be written (an existing file then stays).
-    bool save(const QString& path) const;
 
 private:
     qint64 now() const;

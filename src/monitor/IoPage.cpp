@@ -6,9 +6,11 @@
 #include "LampIndicator.h"
 #include "Requests.h"
 #include "SerialChannel.h"
+#include "TimelineWindow.h"
 
 #include <QGridLayout>
 #include <QLabel>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 namespace {
@@ -70,6 +72,8 @@ IoPage::IoPage(PageHost& host, QWidget* parent)
         page->addLayout(grid);
     }
     page->addStretch();
+    saveRecordButton_ = recorder::saveRecordButton(host, this);
+    page->addWidget(saveRecordButton_, 0, Qt::AlignLeft);
 
     timer_.setInterval(kPollMs);
     connect(&timer_, &QTimer::timeout, this, &IoPage::tick);

@@ -8,6 +8,7 @@
 #include <array>
 
 class LampIndicator;
+class QPushButton;
 
 // Page 3, "I/O状态": a lamp for every input and output of the controller,
 // the main-board inputs X0-X31, the car-board inputs TX0-TX31 and the
@@ -37,6 +38,8 @@ public:
     bool controllerSilent() const { return silence_.silent(); }
     LampIndicator* inputLamp(int i) const { return inputLamps_[size_t(i)]; }
     LampIndicator* outputLamp(int i) const { return outputLamps_[size_t(i)]; }
+    // "保存记录": saves the flight recorder's ring (disabled without one).
+    QPushButton* saveRecordButton() const { return saveRecordButton_; }
 
 private:
     void tick();
@@ -44,6 +47,7 @@ private:
 
     std::array<LampIndicator*, kInputs> inputLamps_{};
     std::array<LampIndicator*, kOutputs> outputLamps_{};
+    QPushButton* saveRecordButton_ = nullptr;
     QTimer timer_;
     ControllerSilence silence_;
 };

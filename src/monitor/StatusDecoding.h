@@ -27,6 +27,30 @@ struct StatusTexts
 
 StatusTexts decodeStatus(unsigned byteA, unsigned byteB);
 
+// The status bits of reply 'A' '0' that stand for one condition each (bits
+// 0-2 of byte A are the direction arrow's cell): byte 0 is A, 1 is B; the
+// key is a plain name for files, the name the one the page uses.
+struct StatusBit
+{
+    int byte;
+    int bit;
+    const char* key;
+    const char* name;  // UTF-8
+};
+inline constexpr StatusBit kStatusBits[] = {
+    {0, 3, "door_lock", "门锁闭合"},    {0, 4, "inspection", "检修"},       {0, 5, "attendant", "司机"},
+    {0, 6, "locked", "锁梯"},           {0, 7, "independent", "独立"},      {1, 0, "group", "群控"},
+    {1, 1, "fire", "消防"},             {1, 2, "full_load", "满载"},        {1, 3, "overload", "超载"},
+    {1, 4, "door_opening", "开门"},     {1, 5, "door_closing", "关门"},     {1, 6, "safety_circuit", "安全回路"},
+    {1, 7, "running", "运行"},
+};
+
+// Whether a status bit is set in the bytes of a reply.
+inline bool statusBitSet(const StatusBit& b, unsigned byteA, unsigned byteB)
+{
+    return (((b.byte == 0 ? byteA : byteB) >> b.bit) & 1u) != 0;
+}
+
 // "速度: %.2fm/s" of a signed speed in mm/s.
 QString speedText(int mmPerSecond);
 

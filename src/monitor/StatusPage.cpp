@@ -2,6 +2,7 @@
 
 #include "ArrowIndicator.h"
 #include "Exchange.h"
+#include "FlightRecorder.h"
 #include "FloorDisplayText.h"
 #include "FrameBuffer.h"
 #include "GridListCtrl.h"
@@ -12,6 +13,7 @@
 #include "SerialSettingsDialog.h"
 #include "StatusDecoding.h"
 #include "StatusPolls.h"
+#include "TimelineWindow.h"
 #include "TrafficWindow.h"
 
 #include <QApplication>
@@ -93,6 +95,12 @@ StatusPage::StatusPage(PageHost& host, QWidget* parent)
     trafficButton_ = new QPushButton(QStringLiteral("通讯记录"), this);
     trafficButton_->setObjectName(QStringLiteral("trafficButton"));
     connect(trafficButton_, &QPushButton::clicked, this, [this] { TrafficWindow::showFor(window()); });
+    timelineButton_ = new QPushButton(QStringLiteral("运行记录"), this);
+    timelineButton_->setObjectName(QStringLiteral("timelineButton"));
+    timelineButton_->setEnabled(host.flightRecorder() != nullptr);
+    connect(timelineButton_, &QPushButton::clicked, this,
+            [this] { recorder::TimelineWindow::showLive(window(), this->host().flightRecorder()); });
+    saveRecordButton_ = recorder::saveRecordButton(host, this);
 
     auto* indicators = new QHBoxLayout;
     indicators->setSpacing(10);
@@ -111,8 +119,8 @@ StatusPage::StatusPage(PageHost& host, QWidget* parent)
         state->addWidget(labels_[f]);
     state->addStretch();
     // One above the other: side by side they would not fit the column.
-    state->addWidget(settingsButton_, 0, Qt::AlignLeft);
-    state->addWidget(trafficButton_, 0, Qt::AlignLeft);
+    for (QPushButton* button : {settingsButton_, trafficButton_, timelineButton_, saveRecordButton_})
+        state->addWidget(button, 0, Qt::AlignLeft);
 
     auto* page = new QHBoxLayout(this);
     page->setContentsMargins(10, 10, 10, 10);
@@ -156,6 +164,8 @@ void StatusPage::probe()
     }
     silence_.answered();
     extendedLayout_ = *extended;
+    if (recorder::FlightRecorder* r = host().flightRecorder())
+        r->setLayout(extendedLayout_ ? recorder::Layout::Long : recorder::Layout::Short);
     timer_.start(kPollMs);
 }
 
@@ -178,6 +188,12 @@ void StatusPage::deactivate()
     timer_.stop();
     probeTimer_.stop();
     silence_.hidden();
+}
+
+// The floor count may be another controller's now: it is read anew.
+void StatusPage::linkRestored()
+{
+    rowCount_ = 0;
 }
 
 void StatusPage::tick()
@@ -211,6 +227,8 @@ void StatusPage::acquireFloorCount()
         return;
     silence_.answered();
     rowCount_ = *count;
+    if (recorder::FlightRecorder* r = host().flightRecorder())
+        r->setFloors(rowCount_);
     floorList_->clearRows();
     for (int r = 0; r < rowCount_; ++r)
         floorList_->appendRow({QString::asprintf("%i", rowCount_ - r)}, rowCount_ - r);

@@ -36,6 +36,7 @@ public:
 
     void activate() override;
     void deactivate() override;
+    void linkRestored() override;
     void frameArrived() override;
 
     bool extendedLayout() const { return extendedLayout_; }
@@ -53,6 +54,10 @@ public:
     QPushButton* serialSettingsButton() const { return settingsButton_; }
     // Opens the line's traffic window.
     QPushButton* trafficButton() const { return trafficButton_; }
+    // "运行记录" opens the timeline on the flight recorder, "保存记录"
+    // saves its ring (both disabled without a recorder).
+    QPushButton* timelineButton() const { return timelineButton_; }
+    QPushButton* saveRecordButton() const { return saveRecordButton_; }
 
     // The nine texts as shown (floor, mode, speed, door, lock, load, run,
     // safety, group).
@@ -91,6 +96,8 @@ private:
     GridListCtrl* floorList_ = nullptr;
     QPushButton* settingsButton_ = nullptr;
     QPushButton* trafficButton_ = nullptr;
+    QPushButton* timelineButton_ = nullptr;
+    QPushButton* saveRecordButton_ = nullptr;
     QTimer timer_;
     QTimer probeTimer_;
     ControllerSilence silence_;

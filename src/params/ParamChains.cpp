@@ -9,8 +9,9 @@ namespace params {
 
 namespace {
 
-constexpr int kResetWaitMs = 5000;
-constexpr int kResetReplyLength = 40;
+// One try each, as the window has always made them.
+constexpr Tries kImportWrite{.tries = 1, .waitMs = 50, .wanted = 20};
+constexpr Tries kResetCommand{.tries = 1, .waitMs = 5000, .wanted = 40};
 constexpr int kValueCharsIndex = 7;
 // A wrong reply is followed by a pause, no reply by the next try at once.
 constexpr Tries kValueCharsTries{
@@ -174,16 +175,37 @@ std::optional<ParamRow> readParameterRow(const ParamController& controller, cons
     return ParamRow{index, reading.number, reading.value, parameterDescription(layout.table, index).value_or(QString())};
 }
 
+namespace {
+
+// One record sent once; the reply judged by its own whole 'F' '5' frame.
+struct RecordReply
+{
+    WriteOutcome outcome = WriteOutcome::Unconfirmed;
+    bool answered = false;  // anything came at all
+};
+
+RecordReply sendRecord(const ParamController& controller, const ParamRecord& record, bool fast)
+{
+    constexpr int kFastTimeoutMs = 300;
+    request::writeParameter(record.index, record.value);
+    const int got = fast ? transactAsItComes(0, kImportWrite.wanted, kFastTimeoutMs)
+                         : transact(kImportWrite.waitMs, kImportWrite.wanted);
+    if (got == 0 || !replyIs('F', '5'))
+        return {WriteOutcome::Unconfirmed, got > 0};
+    return {rxFrame.at(controller.importFlagIndex) == 'F' ? WriteOutcome::Confirmed : WriteOutcome::Refused, true};
+}
+
+} // namespace
+
 std::optional<RefusedRecord> writeRecords(const ParamController& controller, const QList<ParamRecord>& records,
                                           const std::function<void(int written)>& progress)
 {
     LinkBusyGuard busy;
     int written = 0;
     for (const ParamRecord& record : records) {
-        request::writeParameter(record.index, record.value);
-        const int got = transact(50, 20);
-        if (got == 0 || (replyIs('F', '5') && rxFrame.at(controller.importFlagIndex) != 'F'))
-            return RefusedRecord{record.index, got > 0};
+        const RecordReply reply = sendRecord(controller, record, false);
+        if (reply.outcome != WriteOutcome::Confirmed)
+            return RefusedRecord{record.index, reply.answered, reply.outcome == WriteOutcome::Refused};
         if (progress)
             progress(++written);
     }
@@ -192,25 +214,18 @@ std::optional<RefusedRecord> writeRecords(const ParamController& controller, con
 
 WriteOutcome writeRecord(const ParamController& controller, const ParamRecord& record, int retries, bool fast)
 {
-    constexpr int kWaitMs = 50;
-    constexpr int kWanted = 20;
-    constexpr int kFastTimeoutMs = 300;
     LinkBusyGuard busy;
-    for (int attempt = 0; attempt <= retries; ++attempt) {
-        request::writeParameter(record.index, record.value);
-        const int got = fast ? transactAsItComes(0, kWanted, kFastTimeoutMs) : transact(kWaitMs, kWanted);
-        if (accept::framed('F', '5')(got))
-            return rxFrame.at(controller.importFlagIndex) == 'F' ? WriteOutcome::Confirmed : WriteOutcome::Refused;
-    }
-    return WriteOutcome::Unconfirmed;
+    WriteOutcome outcome = WriteOutcome::Unconfirmed;
+    for (int attempt = 0; attempt <= retries && outcome == WriteOutcome::Unconfirmed; ++attempt)
+        outcome = sendRecord(controller, record, fast).outcome;
+    return outcome;
 }
 
 bool resetParameters()
 {
     LinkBusyGuard busy;
     request::resetParameters();
-    const int got = transact(kResetWaitMs, kResetReplyLength);
-    return got > 0 && !(replyIs('F', 'R') && rxFrame.at(6) != 'F');
+    return exchangeUntil(kResetCommand, accept::flagged('F', 'R', 6));
 }
 
 } // namespace params

@@ -131,24 +131,27 @@ std::optional<unsigned> readParameterBack(const ParamController& controller, con
 std::optional<ParamRow> readParameterRow(const ParamController& controller, const ParamLayout& layout, int index,
                                          bool fast = false);
 
-// The record that ended a file's write: refused by the controller, or not
-// answered at all.
+// The record that ended a file's write: not answered at all, refused by
+// the controller ('F' '5' without the flag), or answered with something
+// else than its confirmation.
 struct RefusedRecord
 {
     int index = 0;
     bool answered = false;
+    bool refused = false;
 };
 
 // Writes the records of a parameter set file in order, one try each, up to
-// the first record that is not written (no reply, or a reply that says it
-// was not); nothing when every record was written. progress (when set)
-// gets the count written so far.
+// the first record that is not confirmed: a record is written only when
+// its own 'F' '5' frame carries 'F' at the controller's flag index.
+// Nothing when every record was written. progress (when set) gets the
+// count written so far.
 std::optional<RefusedRecord> writeRecords(const ParamController& controller, const QList<ParamRecord>& records,
                                           const std::function<void(int written)>& progress = {});
 
-// What became of one record written: the controller's own 'F' '5' reply
-// (a framed one) with 'F' at its flag index confirms it, without the flag
-// refuses it; a record without such a reply may have been written or not.
+// What became of one record written: the controller's own whole 'F' '5'
+// frame with 'F' at its flag index confirms it, without the flag refuses
+// it; a record without such a frame may have been written or not.
 enum class WriteOutcome { Confirmed, Refused, Unconfirmed };
 
 // Writes one record; a record left unconfirmed is sent again up to
@@ -156,8 +159,8 @@ enum class WriteOutcome { Confirmed, Refused, Unconfirmed };
 // taken as soon as it is complete instead of after the fixed wait.
 WriteOutcome writeRecord(const ParamController& controller, const ParamRecord& record, int retries, bool fast);
 
-// 'F' 'R' '3': every parameter back to its factory value. False when no
-// reply came or the reply says it was not done.
+// 'F' 'R' '3': every parameter back to its factory value. True only on
+// its confirmation: 'F' 'R' with 'F' at index 6.
 bool resetParameters();
 
 } // namespace params

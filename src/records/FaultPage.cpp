@@ -83,6 +83,9 @@ void FaultPage::showDescription()
 
 void FaultPage::resetRecords()
 {
+    // The records are gone for good.
+    if (!prompts::askYesNo(QStringLiteral("确定要清除全部故障记录吗？")))
+        return;
     const bool accepted = records::clearFaultRecords();
     prompts::showMessage(accepted ? QStringLiteral("复位电梯故障记录命令发出成功")
                                   : QStringLiteral("复位电梯故障记录命令发出失败"));

@@ -47,9 +47,10 @@ ShaftData readShaftData(const ShaftReadObserver& observer)
     }
     data.complete = true;
 
+    // The value's own reply is taken; a value without one stays unknown.
     for (int i = 0; i < kShaftSwitchValues; ++i) {
         request::readShaftValue(kFirstShaftSwitchValue + i);
-        if (exchangeUntil(kSwitchRead, accept::any))
+        if (exchangeUntil(kSwitchRead, accept::matching('A', '6')))
             data.switches[size_t(i)] = shaftValue(rxFrame.text());
     }
     return data;

@@ -120,6 +120,9 @@ bool ShaftPage::readShaftData()
 
 void ShaftPage::startLearning()
 {
+    // The car runs the shaft on its own.
+    if (!prompts::askYesNo(QStringLiteral("确定要开始井道自学习吗？电梯将自动运行。")))
+        return;
     // The data is not read again here: the run takes a while; "刷新" reads it.
     if (records::startShaftLearning())
         prompts::showMessage(QStringLiteral("井道自学习发出，若电梯启动，则正在进行自学习"));

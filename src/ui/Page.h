@@ -2,6 +2,13 @@
 
 #include <QWidget>
 
+namespace recorder {
+class FlightRecorder;
+}
+namespace history {
+class SessionRecord;
+}
+
 // What a page needs of the page host.
 class PageHost
 {
@@ -24,6 +31,12 @@ public:
     // true after its polls have gone unanswered for a while, false at the
     // next reply and when the page is hidden.
     virtual void showControllerSilent(bool silent) { (void)silent; }
+
+    // The flight recorder of the run; null where there is none.
+    virtual recorder::FlightRecorder* flightRecorder() const { return nullptr; }
+    // The service record the pages keep their reads and writes in; none
+    // when the host keeps none.
+    virtual history::SessionRecord* serviceRecord() { return nullptr; }
 };
 
 // One tabbed page. The page host calls activate() when it shows the page
@@ -41,6 +54,10 @@ public:
     virtual void activate() = 0;
     virtual void deactivate() {}
     virtual void frameArrived() {}
+    // The link came back after a loss, perhaps to another controller: what
+    // the page read before is not taken as the controller's any more. The
+    // page shown is activated again right after.
+    virtual void linkRestored() {}
 
     int pageIndex() const { return index_; }
     // True while this page is the one on show.

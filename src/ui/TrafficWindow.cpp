@@ -1,8 +1,11 @@
 #include "TrafficWindow.h"
 
 #include "Prompts.h"
+#include "FlightRecorder.h"
+#include "Recording.h"
 #include "SerialChannel.h"
 #include "TrafficModel.h"
+#include "VardoVersion.h"
 
 #include <QBoxLayout>
 #include <QCloseEvent>
@@ -118,11 +121,12 @@ TrafficWindow::~TrafficWindow()
 void TrafficWindow::startRecording()
 {
     log_.restart();
+    startedUtc_ = QDateTime::currentDateTimeUtc();
     model_->reset();
     // A synchronous reply comes whole while an exchange holds the line;
     // bytes for the main window come one at a time and end at their ETX.
     traffic::LineTraffic* const log = &log_;
-    serialChannel.setTrafficObserver([log](bool sent, const char* bytes, int count) {
+    observerId_ = serialChannel.addTrafficObserver([log](bool sent, const char* bytes, int count) {
         if (sent)
             log->recordSent(bytes, count);
         else
@@ -137,7 +141,7 @@ void TrafficWindow::stopRecording()
 {
     if (!recording_)
         return;
-    serialChannel.setTrafficObserver({});
+    serialChannel.removeTrafficObserver(observerId_);
     recording_ = false;
     refreshTimer_.stop();
     log_.closeIfQuiet(0);
@@ -168,12 +172,18 @@ void TrafficWindow::clearLog()
     refresh();
 }
 
+// As a recording: the same lines under a header, so that the timeline
+// opens the file too.
 void TrafficWindow::saveLog()
 {
-    const QString path = prompts::askSaveFile(QStringLiteral("通讯记录.txt"),
-                                              QStringLiteral("文本文件(*.txt)|*.txt||"), QStringLiteral("txt"));
+    const QString path = prompts::askSaveFile(QStringLiteral("通讯记录.rec"),
+                                              QStringLiteral("运行记录(*.rec)|*.rec||"), QStringLiteral("rec"));
     if (path.isEmpty())
         return;
-    if (!log_.save(path))
+    recorder::RecordingHeader header;
+    header.version = QStringLiteral(VARDO_VERSION);
+    header.port = recorder::portText(serialChannel);
+    header.start = startedUtc_;
+    if (!recorder::writeRecording(path, header, log_.entries()))
         prompts::showMessage(QStringLiteral("通讯记录保存失败：无法写入文件 %1").arg(QDir::toNativeSeparators(path)));
 }

@@ -2,6 +2,7 @@
 
 #include "LineTraffic.h"
 
+#include <QDateTime>
 #include <QTimer>
 #include <QWidget>
 
@@ -59,4 +60,7 @@ private:
     QPushButton* saveButton_ = nullptr;
     QTimer refreshTimer_;
     bool recording_ = false;
+    int observerId_ = 0;
+    // When the log started.
+    QDateTime startedUtc_;
 };

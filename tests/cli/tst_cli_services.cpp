@@ -2,10 +2,12 @@
 // script: the real executable against the simulated controller.
 
 #include "CliHarness.h"
+#include "Recording.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QSet>
 #include <QtTest>
 
 #include <csignal>
@@ -152,6 +154,44 @@ private Q_SLOTS:
             }
         }
         QCOMPARE(faults, 1);
+    }
+
+    // A recording of the simulated controller with a fault in it, then
+    // exported for logic-analyzer viewers and spreadsheets.
+    void recordsAndExports()
+    {
+        const QString rec = file(QStringLiteral("run.rec"));
+        QProcess process;
+        h().start(process, {"record", "--duration", "4s", "-o", rec});
+        QVERIFY(QTest::qWaitFor([&] { return sim().waitForRequest("A4", 0); }, 15000));
+        sim().injectFault(0x20);
+        QVERIFY(process.waitForFinished(30000));
+        QCOMPARE(process.exitCode(), 0);
+        QVERIFY(process.readAllStandardError().contains("fault 20"));
+
+        const recorder::ReadResult read = recorder::readRecording(rec);
+        QVERIFY2(read.recording, qPrintable(read.error));
+        QCOMPARE(read.recording->header.layout, recorder::Layout::Long);
+        QCOMPARE(read.recording->header.floors, sim().withElevator([](ElevatorModel& e) { return e.floorCount(); }));
+        QSet<QByteArray> kinds;
+        for (const traffic::Entry& e : read.recording->entries)
+            kinds << (e.direction == traffic::Direction::Sent ? "sent " : "") + e.bytes.mid(3, 2);
+        QCOMPARE(kinds, (QSet<QByteArray>{"A0", "A3", "A4", "A8", "E0", "sent F6"}));
+
+        const CliRun vcd = cli({"record", "export", rec, "--vcd"});
+        QVERIFY2(vcd.exitCode == 0, vcd.err.constData());
+        const QByteArray dump = CliHarness::readFile(file(QStringLiteral("run.vcd")));
+        QVERIFY(dump.startsWith("$date "));
+        QVERIFY(dump.contains(" safety_circuit $end") && dump.contains(" Y31 $end") && dump.contains("b100000 "));
+        const CliRun csv = cli({"record", "export", rec, "--csv", file(QStringLiteral("t.csv")), "--bom"});
+        QVERIFY2(csv.exitCode == 0, csv.err.constData());
+        QVERIFY(CliHarness::readFile(file(QStringLiteral("t.csv"))).startsWith("\xEF\xBB\xBFtime,floor,speed_m_s,"));
+
+        QCOMPARE(cli({"record", "export", rec}).exitCode, 2);
+        QCOMPARE(cli({"record", "--duration", "1s"}).exitCode, 2);
+        const CliRun missing = cli({"record", "export", file(QStringLiteral("none.rec")), "--vcd"});
+        QCOMPARE(missing.exitCode, 1);
+        QVERIFY(missing.err.contains("cannot open"));
     }
 
     // The guide's fleet script backs up every port of a list, named by

@@ -1,3 +1,4 @@
+#include "Recording.h"
 #include "SimBench.h"
 #include "SimWait.h"
 #include "StatusPage.h"
@@ -117,12 +118,22 @@ private Q_SLOTS:
         QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
         const QString saved = utf8(file.readAll());
         QVERIFY(!utf8.hasError());
-        const QStringList lines = saved.split('\n', Qt::SkipEmptyParts);
+        // The log's lines under a recording's header: the file opens as a
+        // recording too.
+        QVERIFY(saved.startsWith(QStringLiteral("# vardo-recording 1\n")));
+        QStringList lines;
+        for (const QString& l : saved.split('\n', Qt::SkipEmptyParts)) {
+            if (!l.startsWith(QLatin1Char('#')))
+                lines << l;
+        }
         QVERIFY(hasExchange(lines, "A[038]"));
         const QRegularExpression line("^\\d+\t(发\t[^\t]+|收\t[^\t]+\t校验(正确|错误))$");
         for (const QString& l : lines)
             QVERIFY2(line.match(l).hasMatch(), qPrintable(l));
-        QCOMPARE(saved, logText);
+        QCOMPARE(lines.join('\n') + '\n', logText);
+        const recorder::ReadResult read = recorder::readRecording(path);
+        QVERIFY2(read.recording, qPrintable(read.error));
+        QCOMPARE(int(read.recording->entries.size()), lines.size());
 
         // A file that cannot be written is reported.
         QTest::mouseClick(window->findChild<QPushButton*>(QStringLiteral("saveButton")), Qt::LeftButton);

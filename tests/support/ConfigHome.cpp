@@ -8,9 +8,11 @@
 #include <QStandardPaths>
 
 ConfigHome::ConfigHome()
-    : previous_(qgetenv("XDG_CONFIG_HOME")), hadPrevious_(qEnvironmentVariableIsSet("XDG_CONFIG_HOME"))
+    : previous_(qgetenv("XDG_CONFIG_HOME")), hadPrevious_(qEnvironmentVariableIsSet("XDG_CONFIG_HOME")),
+      previousData_(qgetenv("XDG_DATA_HOME")), hadPreviousData_(qEnvironmentVariableIsSet("XDG_DATA_HOME"))
 {
     qputenv("XDG_CONFIG_HOME", dir_.path().toUtf8());
+    qputenv("XDG_DATA_HOME", (dir_.path() + QStringLiteral("/data")).toUtf8());
 }
 
 ConfigHome::~ConfigHome()
@@ -19,6 +21,10 @@ ConfigHome::~ConfigHome()
         qputenv("XDG_CONFIG_HOME", previous_);
     else
         qunsetenv("XDG_CONFIG_HOME");
+    if (hadPreviousData_)
+        qputenv("XDG_DATA_HOME", previousData_);
+    else
+        qunsetenv("XDG_DATA_HOME");
 }
 
 void ConfigHome::linkPort(int n, const QString& device) const

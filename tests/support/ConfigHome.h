@@ -3,8 +3,9 @@
 #include <QString>
 #include <QTemporaryDir>
 
-// Points XDG_CONFIG_HOME at a fresh temporary folder for the lifetime of
-// the object, so a test never touches the user's settings or port links.
+// Points XDG_CONFIG_HOME (and XDG_DATA_HOME, at a folder "data" in it) at
+// a fresh temporary folder for the lifetime of the object, so a test never
+// touches the user's settings, port links, recordings or service record.
 class ConfigHome
 {
 public:
@@ -28,4 +29,6 @@ private:
     QTemporaryDir dir_;
     QByteArray previous_;
     bool hadPrevious_;
+    QByteArray previousData_;
+    bool hadPreviousData_;
 };
