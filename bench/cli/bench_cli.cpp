@@ -1,12 +1,14 @@
 // Times `vardo-cli params read` of all 173 parameters from the simulated
 // controller at 9600 baud, at the window's pace and with --fast, and
-// `params write --fast` of the file read back into it, and sets each total
+// `params write --fast` of the file read back into it (with the fast read
+// of what it replaces for the service record, and without it:
+// --no-snapshot), and sets each total
 // against the wire time of its frames: every request and its reply,
 // characters x 10 bits / 9600 baud, summed over the exchanges (the check of
 // which controller answers, the layout probe and the identity reads
 // included). The goals: the fast read at most 1.5 times the wire time, with
-// the file it writes identical to the normal read's, the fast write at most
-// 1.6 times. A read with a gap of 5 ms instead of the default 10 shows what
+// the file it writes identical to the normal read's, the fast write (alone)
+// at most 1.6 times. A read with a gap of 5 ms instead of the default 10 shows what
 // the gap between exchanges costs.
 //
 // Usage: bench_cli [runs per pace, default 1]
@@ -111,18 +113,21 @@ int main(int argc, char** argv)
         const Run normal = readAll(home, sim, dir.filePath(QStringLiteral("normal.F")), -1);
         const Run fast = readAll(home, sim, dir.filePath(QStringLiteral("fast.F")), 10);
         const Run fast5 = readAll(home, sim, dir.filePath(QStringLiteral("fast5.F")), 5);
-        // The write leaves no file: it shows as the one it wrote.
-        const Run write = [&] {
-            Run w = timed(home, sim, {"params", "write", "--fast", dir.filePath(QStringLiteral("fast.F"))});
+        // A write leaves no file: it shows as the one it wrote.
+        const auto writeFast = [&](const QStringList& more) {
+            Run w = timed(home, sim, QStringList{"params", "write", "--fast", dir.filePath(QStringLiteral("fast.F"))} + more);
             w.file = fast.file;
             return w;
-        }();
-        if (!normal.ok || !fast.ok || !fast5.ok || !write.ok || normal.file.size() != 173 * 4) {
+        };
+        const Run write = writeFast({});
+        const Run writeAlone = writeFast({"--no-snapshot"});
+        if (!normal.ok || !fast.ok || !fast5.ok || !write.ok || !writeAlone.ok || normal.file.size() != 173 * 4) {
             std::fprintf(stderr, "a read or the write failed\n");
             return 1;
         }
         for (const auto& [name, run] : {std::pair{"read", &normal}, std::pair{"read --fast", &fast},
-                                        std::pair{"read --gap 5", &fast5}, std::pair{"write --fast", &write}}) {
+                                        std::pair{"read --gap 5", &fast5}, std::pair{"write --fast", &write},
+                                        std::pair{"  no snapshot", &writeAlone}}) {
             std::printf("%-12s %9d %9.0f %9.0f %6.2f %15.1f %6s\n", name, run->exchanges, run->totalMs,
                         run->wireMs, run->totalMs / run->wireMs, (run->totalMs - run->wireMs) / run->exchanges,
                         run->file == normal.file ? "same" : "DIFFERS");

@@ -33,7 +33,7 @@ const QList<OptionEntry>& optionEntries()
         {QStringLiteral("door"), QChar(), QString(),
          QStringLiteral("the door-operator controller instead of the main controller")},
         {QStringLiteral("output"), QLatin1Char('o'), QStringLiteral("FILE"),
-         QStringLiteral("write a parameter set file (- the standard output)")},
+         QStringLiteral("the file to write: parameter set, recording or dump (- the standard output)")},
         {QStringLiteral("csv"), QChar(), QStringLiteral("FILE"),
          QStringLiteral("comma-separated values to FILE (- the standard output)")},
         {QStringLiteral("bom"), QChar(), QString(),
@@ -465,7 +465,8 @@ QString helpText()
         "The services of the VARDO tool from the command line: backs up, compares and\n"
         "restores an elevator controller's parameters, reads and clears its fault\n"
         "records, reads and sets its identity and clock, reads its shaft data, starts\n"
-        "the shaft learning run and watches its status.\n"
+        "the shaft learning run, watches its status and records the line. Every read\n"
+        "and write of a parameter set is kept in the service record (history).\n"
         "\n"
         "Commands:\n");
     for (const CommandEntry& command : allCommands()) {
@@ -487,10 +488,10 @@ QString helpText()
         "error. Times in JSON and CSV are ISO 8601.\n"
         "\n"
         "Exit status:\n"
-        "  0    success (params diff: the files hold the same values)\n"
+        "  0    success (params diff, history diff: the two hold the same values)\n"
         "  1    failure: no reply, a wrong controller, a refused or unconfirmed record,\n"
-        "       a file that is not a fitting parameter set (params diff: different)\n"
-        "  2    usage error (params diff: trouble)\n"
+        "       a file that is not a fitting parameter set (the diffs: different)\n"
+        "  2    usage error (the diffs: trouble)\n"
         "  130  interrupted (Ctrl+C or SIGTERM)\n");
     return text;
 }

@@ -537,10 +537,12 @@ int runSet(const CliOptions& options)
     const params::ParamController& controller = controllerOf(options);
     const int index = *indexArgument(options.arguments[0]);
     const unsigned value = options.arguments[1].toUInt();
+    CommandRecord record(options);
     ControllerLink link(options, options.door);
     const std::optional<ParamLayout> layout = openAtLayout(link, controller);
     if (!layout || outsideLayout(index, *layout))
         return kFailure;
+    record.identify();
     if (!options.door && editorFor(kElevatorEditors, index) == ParamEditor::TelephoneElsewhere) {
         printError(QStringLiteral("index %1 holds part of the telephone number: set it with phone set").arg(index));
         return kFailure;
@@ -554,8 +556,12 @@ int runSet(const CliOptions& options)
                        .arg(range.most));
         return kFailure;
     }
+    // The value it replaces, for the service record's edit.
+    const std::optional<params::ParamRow> old = params::readParameterRow(controller, *layout, index);
     const params::WriteOutcome outcome =
         params::writeRecord(controller, {std::uint8_t(index), 0, std::uint16_t(value)}, options.retries, false);
+    if (old)
+        record.edit(*layout, index, old->value, value, outcome == params::WriteOutcome::Confirmed);
     if (outcome == params::WriteOutcome::Refused) {
         printError(QStringLiteral("the controller refused %1 for parameter index %2").arg(value).arg(index));
         return kFailure;
@@ -628,7 +634,7 @@ QList<CommandEntry> paramCommands()
          controller + QStringList{QStringLiteral("retries")}, true,
          QStringLiteral("write one parameter and read it back"),
          QStringLiteral("The value must lie within the range the window's editing dialog takes for the\n"
-                        "parameter."),
+                        "parameter. The change is kept in the service record as an edit."),
          runSet, takeIndexAndValue},
         {{QStringLiteral("params"), QStringLiteral("reset")}, QString(), 0, 0,
          controller + QStringList{QStringLiteral("yes")}, true,
