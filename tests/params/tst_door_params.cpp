@@ -198,7 +198,7 @@ private Q_SLOTS:
         tool_->clickButton(kPage, "importButton");
 
         // A fault report is shown once the exchanges have ended.
-        QTRY_COMPARE_WITH_TIMEOUT(tool_->prompts().messages, messages, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(tool_->prompts().firstLines(), messages, 5000);
         QByteArrayList sent = tool_->payloads();
         sent.removeAll("F6");
         QCOMPARE(sent.mid(0, writes), (QByteArrayList{"F5060100", "F5070200"}).mid(0, writes));
