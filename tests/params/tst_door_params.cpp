@@ -199,7 +199,7 @@ private Q_SLOTS:
         tool_->clickButton(kPage, "importButton");
 
         // A fault report is shown once the exchanges have ended.
-        QTRY_COMPARE_WITH_TIMEOUT(tool_->prompts().messages, messages, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(tool_->prompts().firstLines(), messages, 5000);
         QByteArrayList sent = tool_->payloads();
         sent.removeAll("F6");
         if (sent.value(0) == "A500")  // the check of the first write after a read
