@@ -318,11 +318,12 @@ std::optional<WriteSource> keptSource(const CliOptions& options, CommandRecord& 
 
 // Every parameter, read fast, for the service record; nothing when the
 // read did not complete.
-std::optional<QList<history::KeptParameter>> readBefore(const CliOptions& options,
-                                                        const params::ParamController& controller)
+std::optional<QList<history::KeptParameter>> readBefore(
+    const CliOptions& options, const params::ParamController& controller,
+    const QString& what = QStringLiteral("reading what the write replaces"))
 {
     QList<params::ParamRow> rows;
-    Progress progress(options, QStringLiteral("reading what the write replaces"), 0);
+    Progress progress(options, what, 0);
     params::ReadAllObserver observer;
     observer.layoutKnown = [&progress](const ParamLayout& layout) { progress.setTotal(layout.count); };
     observer.row = [&rows, &progress](const params::ParamRow& row) {
@@ -585,15 +586,46 @@ int runSet(const CliOptions& options)
     return kSuccess;
 }
 
+// The values a reset replaces are kept first (not with --no-snapshot), the
+// factory values it left after it, as the window's reset keeps them.
+bool resetKept(const CliOptions& options, const ControllerLink& link)
+{
+    if (options.noSnapshot)
+        return confirmedBy(params::resetParameters(), link, QStringLiteral("the reset"));
+    const params::ParamController& controller = controllerOf(options);
+    CommandRecord record(options);
+    const std::optional<ParamLayout> layout = params::readLayout(controller);
+    if (!layout) {
+        printError(link.failure(QStringLiteral("the layout probe")));
+        return false;
+    }
+    record.identify();
+    const std::optional<QList<history::KeptParameter>> before = readBefore(options, controller, QStringLiteral("reading what the reset replaces"));
+    if (!before) {
+        printError(QStringLiteral("%1; nothing was reset (--no-snapshot resets without keeping what the reset "
+                                  "replaces)")
+                       .arg(link.failure(QStringLiteral("the read of the values the reset replaces"))));
+        return false;
+    }
+    record.snapshot(*layout, history::SnapshotKind::BeforeWrite, *before);
+    if (!confirmedBy(params::resetParameters(), link, QStringLiteral("the reset")))
+        return false;
+    if (const std::optional<QList<history::KeptParameter>> after =
+            readBefore(options, controller, QStringLiteral("reading the factory values")))
+        record.snapshot(*layout, history::SnapshotKind::AfterReset, *after);
+    else
+        printError(QStringLiteral("the factory values were not kept in the service record: %1")
+                       .arg(link.failure(QStringLiteral("their read"))));
+    return true;
+}
+
 int runReset(const CliOptions& options)
 {
     return runService(options,
                       {options.door ? QStringLiteral("Reset every door-operator parameter to its factory value?")
                                     : QStringLiteral("Reset every parameter of the main controller to its factory value?"),
                        options.door,
-                       [](const ControllerLink& link) {
-                           return confirmedBy(params::resetParameters(), link, QStringLiteral("the reset"));
-                       },
+                       [&options](const ControllerLink& link) { return resetKept(options, link); },
                        QStringLiteral("every parameter reset to its factory value")});
 }
 
@@ -637,8 +669,11 @@ QList<CommandEntry> paramCommands()
                         "parameter. The change is kept in the service record as an edit."),
          runSet, takeIndexAndValue},
         {{QStringLiteral("params"), QStringLiteral("reset")}, QString(), 0, 0,
-         controller + QStringList{QStringLiteral("yes")}, true,
-         QStringLiteral("reset every parameter to its factory value (asks first)"), QString(), runReset},
+         controller + QStringList{QStringLiteral("yes"), QStringLiteral("no-snapshot")}, true,
+         QStringLiteral("reset every parameter to its factory value (asks first)"),
+         QStringLiteral("The values the reset replaces are read and kept in the service record first (not\n"
+                        "with --no-snapshot), and the factory values after it."),
+         runReset},
     };
 }
 

@@ -227,6 +227,10 @@ private slots:
         QCOMPARE(cli({QStringLiteral("params"), QStringLiteral("set"), QStringLiteral("20"), QStringLiteral("1234")})
                      .exitCode, 0);
         QCOMPARE(kinds(lift).value(0), QStringLiteral("edit"));
+
+        // A reset keeps what it replaced and the factory values it left.
+        QCOMPARE(cli({QStringLiteral("params"), QStringLiteral("reset"), QStringLiteral("--yes")}).exitCode, 0);
+        QCOMPARE(kinds(lift).mid(0, 3), (QStringList{"reset", "before-write", "edit"}));
     }
 
     // A store that cannot be used is told once; the read goes on.
