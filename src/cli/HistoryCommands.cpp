@@ -355,7 +355,8 @@ CommandRecord::CommandRecord(const CliOptions& options)
 void CommandRecord::identify()
 {
     identity::IdentityValues values;
-    if (!options_.door && identity::readNameplate(values))
+    // With --fast each reply is taken as soon as it is whole.
+    if (!options_.door && identity::readNameplate(values, options_.fast ? params::ReadPace{}.replyTimeoutMs : 0))
         who_ = history::identityOf(values, port_);
 }
 

@@ -26,7 +26,7 @@ void takeReply(IdentityValues& values, const std::function<void()>& onReply)
 }
 
 // The first `count` values of the read chain, in its order.
-bool readSteps(int count, IdentityValues& values, const std::function<void()>& onReply)
+bool readSteps(int count, IdentityValues& values, const std::function<void()>& onReply, int fastTimeoutMs = 0)
 {
     const ReadStep steps[] = {
         {request::readProgramName, 25, accept::framed('A', 'B')},
@@ -36,7 +36,8 @@ bool readSteps(int count, IdentityValues& values, const std::function<void()>& o
     };
     for (int i = 0; i < count; ++i) {
         steps[i].build();
-        if (!exchangeUntil(Tries{2, 50, steps[i].wanted}, steps[i].accepted))
+        const Tries tries{2, 50, steps[i].wanted};
+        if (!exchangeUntil(fastTimeoutMs > 0 ? fastened(tries, fastTimeoutMs) : tries, steps[i].accepted))
             return false;
         takeReply(values, onReply);
     }
@@ -45,10 +46,10 @@ bool readSteps(int count, IdentityValues& values, const std::function<void()>& o
 
 } // namespace
 
-bool readNameplate(IdentityValues& values)
+bool readNameplate(IdentityValues& values, int fastTimeoutMs)
 {
     LinkBusyGuard busy;
-    return readSteps(3, values, {});
+    return readSteps(3, values, {}, fastTimeoutMs);
 }
 
 bool readIdentity(IdentityValues& values, const std::function<void()>& onReply)

@@ -16,8 +16,9 @@ namespace identity {
 bool readIdentity(IdentityValues& values, const std::function<void()>& onReply = {});
 
 // The values that tell which controller this is: the program name, the
-// elevator ID and the telephone number, as readIdentity reads them.
-bool readNameplate(IdentityValues& values);
+// elevator ID and the telephone number, as readIdentity reads them; with
+// fastTimeoutMs above 0 each reply is taken as soon as it is whole.
+bool readNameplate(IdentityValues& values, int fastTimeoutMs = 0);
 
 // 'A' '9' once: the clock's six fields; nothing when no clock reply came.
 std::optional<ClockFields> readClockFields();

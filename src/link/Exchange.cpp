@@ -38,6 +38,13 @@ bool replyAccepted(char command, char subCommand, int flagIndex)
     return replyIs(command, subCommand) && rxFrame.at(flagIndex) == 'F';
 }
 
+Tries fastened(Tries tries, int replyTimeoutMs)
+{
+    tries.waitMs = 0;
+    tries.replyTimeoutMs = replyTimeoutMs;
+    return tries;
+}
+
 bool exchangeUntil(const Tries& shape, const ReplyCheck& accepted)
 {
     int previous = 0;

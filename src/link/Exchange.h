@@ -45,6 +45,10 @@ struct Tries
 // Judges the reply now in rxFrame, given the count read.
 using ReplyCheck = std::function<bool(int got)>;
 
+// The same tries, fast: no fixed wait, the reply taken as soon as its ETX
+// arrives (waiting at most replyTimeoutMs).
+Tries fastened(Tries tries, int replyTimeoutMs);
+
 // Runs the tries of the request in txFrame; true once a reply is accepted
 // (rxFrame then holds it), false when every try failed.
 bool exchangeUntil(const Tries& shape, const ReplyCheck& accepted);

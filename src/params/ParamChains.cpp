@@ -17,15 +17,6 @@ constexpr int kValueCharsIndex = 7;
 constexpr Tries kValueCharsTries{
     .tries = 2, .waitMs = 100, .wanted = 20, .afterFailureMs = 100, .pauseAfterSilence = false};
 
-// The tries of a fast exchange: no fixed wait, the reply taken as soon as
-// its ETX arrives.
-Tries fastened(Tries tries, int replyTimeoutMs)
-{
-    tries.waitMs = 0;
-    tries.replyTimeoutMs = replyTimeoutMs;
-    return tries;
-}
-
 } // namespace
 
 const ParamController kElevatorController{
