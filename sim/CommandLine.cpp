@@ -80,6 +80,12 @@ QString helpText()
         "  --overlong              pad replies beyond 1024 characters\n"
         "  --wrong-command         answer with another sub-command\n"
         "  --faults-only XY        apply the reply faults only to replies to XY (e.g. A5)\n"
+        "  --late-status MS        answer the live status and I/O polls MS later\n"
+        "  --report-in-exchange C  record fault C and report it in the middle of the next\n"
+        "                          synchronous exchange, between request and reply\n"
+        "  --chunk-ms MS           deliver bytes in chunks every MS, as a USB adapter's\n"
+        "                          latency timer does (16 is a common setting)\n"
+        "  --byte-errors P         corrupt each byte sent with probability P (e.g. 1e-4)\n"
         "\n"
         "Other:\n"
         "  --no-console            do not read commands from standard input\n"
@@ -214,6 +220,18 @@ CommandLine parseCommandLine(const QStringList& arguments)
             f.onlyCommand = value().toLatin1();
             if (cl.error.isEmpty() && f.onlyCommand.size() != 2)
                 cl.error = QStringLiteral("--faults-only takes a command pair such as A5");
+        } else if (a == QLatin1String("--late-status")) {
+            f.lateStatusMs = number(1, 10000);
+        } else if (a == QLatin1String("--report-in-exchange")) {
+            f.reportInExchange = number(1, 255);
+        } else if (a == QLatin1String("--chunk-ms")) {
+            f.chunkMs = number(1, 1000);
+        } else if (a == QLatin1String("--byte-errors")) {
+            bool ok = false;
+            const QString text = value();
+            f.byteErrorRate = text.toDouble(&ok);
+            if (cl.error.isEmpty() && (!ok || f.byteErrorRate < 0 || f.byteErrorRate > 1))
+                cl.error = QStringLiteral("--byte-errors: %1 is not a probability from 0 to 1").arg(text);
         } else if (a == QLatin1String("--no-console")) {
             cl.console = false;
         } else {

@@ -70,7 +70,7 @@ std::unique_ptr<Replay> replayOf(SimOptions& options)
 
 SimController::SimController(SimOptions options)
     : options_(std::move(options)), pty_(std::make_unique<PtyTransport>()), replay_(replayOf(options_)),
-      elevator_(options_.model, options_.faultHistory, options_.seed)
+      elevator_(options_.model, options_.faultHistory, options_.seed), wireNoise_(options_.seed)
 {
     // The status page lists as many floors as the recording's.
     if (replay_ && replay_->header().floors >= 2)
@@ -261,6 +261,10 @@ SIM_FAULT_SETTER(sendOverlongFrames, bool, overlong)
 SIM_FAULT_SETTER(answerWrongCommand, bool, wrongCommand)
 SIM_FAULT_SETTER(restrictFaultsTo, const QByteArray&, onlyCommand)
 SIM_FAULT_SETTER(restrictFaultsToParameter, int, onlyParameter)
+SIM_FAULT_SETTER(answerStatusLate, int, lateStatusMs)
+SIM_FAULT_SETTER(reportInNextExchange, int, reportInExchange)
+SIM_FAULT_SETTER(deliverInChunks, int, chunkMs)
+SIM_FAULT_SETTER(corruptBytes, double, byteErrorRate)
 #undef SIM_FAULT_SETTER
 
 bool SimController::stoppedAnswering() const
@@ -328,6 +332,17 @@ void SimController::schedule(const QByteArray& bytes, Clock::time_point earliest
     p.start = std::max(earliest, lineFreeAt_);
     p.characterTime = characterTime();
     p.bytes = bytes;
+    {
+        std::lock_guard lock(mutex_);
+        if (faults_.byteErrorRate > 0) {
+            std::bernoulli_distribution hit(faults_.byteErrorRate);
+            std::uniform_int_distribution<int> flip(1, 255);
+            for (char& c : p.bytes) {
+                if (hit(wireNoise_))
+                    c = char(c ^ flip(wireNoise_));
+            }
+        }
+    }
     lineFreeAt_ = p.start + p.characterTime * bytes.size();
     // Parts due later than what is queued (a delayed reset reply) keep their order by start time.
     auto at = std::upper_bound(outgoing_.begin(), outgoing_.end(), p.start,
@@ -338,6 +353,13 @@ void SimController::schedule(const QByteArray& bytes, Clock::time_point earliest
 std::optional<Clock::time_point> SimController::flushDue()
 {
     const auto now = Clock::now();
+    const int chunkMs = linkFaults().chunkMs;
+    // An adapter's latency timer: what is due waits for the next chunk.
+    if (chunkMs > 0 && !outgoing_.empty()) {
+        if (now < nextChunk_)
+            return nextChunk_;
+        nextChunk_ = now + std::chrono::milliseconds(chunkMs);
+    }
     while (!outgoing_.empty()) {
         Pending& p = outgoing_.front();
         if (now < p.start)
@@ -348,7 +370,8 @@ std::optional<Clock::time_point> SimController::flushDue()
             p.sent = due;
         }
         if (p.sent < p.bytes.size())
-            return p.start + p.characterTime * p.sent;
+            return std::max<Clock::time_point>(p.start + p.characterTime * p.sent,
+                                               chunkMs > 0 ? nextChunk_ : Clock::time_point{});
         outgoing_.pop_front();
     }
     return std::nullopt;
@@ -452,6 +475,18 @@ void SimController::handleFrame(const QByteArray& frame)
         // pseudo-terminal delivered them at once.
         const auto requestOnWire = characterTime() * frame.size();
         auto earliest = now + requestOnWire + std::chrono::milliseconds(options_.responseDelayMs);
+        const bool livePoll = isLivePoll(request->command, request->subCommand);
+        if (livePoll)
+            earliest += std::chrono::milliseconds(faults_.lateStatusMs);
+        // A fault that happens while the tool waits for a reply: its report
+        // goes out between the request and the reply.
+        if (faults_.reportInExchange > 0 && elevator && !livePoll) {
+            elevator_.injectFault(faults_.reportInExchange);
+            lastReportCode_ = faults_.reportInExchange;
+            lastReport_ = now;
+            parts.append({sim::buildFaultReport(faults_.reportInExchange, options_.specialCode), earliest});
+            faults_.reportInExchange = 0;
+        }
         if (outcome.delayed) {
             earliest = now + std::chrono::milliseconds(options_.resetDelayMs);
             busyUntil_ = earliest;
@@ -466,11 +501,10 @@ void SimController::handleFrame(const QByteArray& frame)
         pollAnswered_ = elevator && isLivePoll(request->command, request->subCommand);
     }
     for (qsizetype i = 0; i < parts.size(); ++i) {
-        if (i == 0) {
+        if (parts[i].second != Clock::time_point{}) {
             schedule(parts[i].first, parts[i].second);
         } else {
-            std::lock_guard lock(mutex_);
-            const auto gap = std::chrono::milliseconds(faults_.splitGapMs);
+            const auto gap = std::chrono::milliseconds(linkFaults().splitGapMs);
             schedule(parts[i].first, lineFreeAt_ + gap);
         }
     }

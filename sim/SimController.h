@@ -15,6 +15,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <random>
 #include <thread>
 
 class PtyTransport;
@@ -128,6 +129,10 @@ public:
     void noiseBeforeStx(const QByteArray& noise);
     void sendOverlongFrames(bool on);
     void answerWrongCommand(bool on);
+    void answerStatusLate(int ms);
+    void reportInNextExchange(int faultCode);
+    void deliverInChunks(int ms);
+    void corruptBytes(double rate);
     // Limits the reply faults to replies of one command pair ("A5"; empty: all).
     void restrictFaultsTo(const QByteArray& commandPair);
     // Limits them further to replies about one parameter index (-1: any).
@@ -206,7 +211,9 @@ private:
     int lastReportCode_ = 0;
     int ignoredWrite_ = -1;               // see ignoreWritesTo
 
+    std::mt19937 wireNoise_;              // byteErrorRate; under the lock
     std::deque<Pending> outgoing_;        // serving thread only
+    std::chrono::steady_clock::time_point nextChunk_{};
     std::chrono::steady_clock::time_point lineFreeAt_{};
     QByteArray assembly_;
     bool frameOpen_ = false;

@@ -38,11 +38,19 @@ struct LinkFaults
     int onlyParameter = -1;       // >= 0: ... and only replies to the read or write of this
                                   // parameter index ('A' '5', 'F' '5')
 
+    // Faults of timing and of the wire; they touch everything sent.
+    int lateStatusMs = 0;         // > 0: replies to the live polls ('A' '0', '3', '4', '8') go out this much later
+    int reportInExchange = 0;     // > 0: this fault code is recorded and reported in the middle of the
+                                  // next synchronous exchange (between its request and its reply)
+    int chunkMs = 0;              // > 0: bytes reach the line in chunks every this many ms (an adapter's latency timer)
+    double byteErrorRate = 0;     // each byte sent is corrupted with this probability
+
     bool any() const
     {
         return silent || stopAfterRequests > 0 || stopAtFaultRecord >= 0 || stopAtFloor >= 0 ||
                stopAtParameter >= 0 || dropEvery > 0 || badChecksum || lowercaseChecksum || splitGapMs > 0 ||
-               !noise.isEmpty() || overlong || wrongCommand;
+               !noise.isEmpty() || overlong || wrongCommand || lateStatusMs > 0 || reportInExchange > 0 ||
+               chunkMs > 0 || byteErrorRate > 0;
     }
 };
 

@@ -3,6 +3,7 @@
 #include "ConfigHome.h"
 #include "ElevatorParamPage.h"
 #include "PageTestHost.h"
+#include "RecordingPrompts.h"
 #include "ReportList.h"
 #include "SimController.h"
 
@@ -30,6 +31,7 @@ public:
     }
 
     PageTestHost& host() { return host_; }
+    SimController& sim() { return sim_; }
     int rows() const { return page_->list()->rowCount(); }
 
     // Shows the page, which reads every parameter; the milliseconds it took.
@@ -44,6 +46,8 @@ public:
 private:
     ConfigHome home_;
     SimController sim_;
+    // A read that fails tells it in a box: answered, not waited for.
+    RecordingPrompts prompts_;
     PageTestHost host_;
     ElevatorParamPage* page_ = nullptr;
 };

@@ -47,7 +47,8 @@ const QString kTitleSilent = QStringLiteral("VARDO - 控制器无应答");
 
 MainDialog::MainDialog()
     : QDialog(nullptr), recorder_(recorder::RecorderSettings::read()), pageHost_(new PageTabCtrl(this)),
-      recovery_(new LinkRecovery(this, [this] { return reopenLink(); }, [this] { linkRestored(); }))
+      recovery_(new LinkRecovery(this, [this] { return reopenLink(); }, [this] { linkRestored(); })),
+      router_(new FrameRouter([this] { return pageHost_->shownPage(); }, this))
 {
     setObjectName(QStringLiteral("mainDialog"));
     setWindowTitle(kTitle);
@@ -61,6 +62,7 @@ MainDialog::MainDialog()
     connect(guideShortcut, &QShortcut::activated, this, [] { openUserGuide(); });
     recorder::TimelineWindow::installShortcut(this, [this] { return &recorder_; });
     recorder_.attach(serialChannel);
+    router_->setRecorder(&recorder_);
     pageHost_->setFlightRecorder(&recorder_);
     recorderTimer_.setInterval(1000);
     connect(&recorderTimer_, &QTimer::timeout, this, [this] { recorder_.advance(); });
@@ -166,16 +168,10 @@ void MainDialog::runSettingsDialog()
 bool MainDialog::event(QEvent* event)
 {
     if (event->type() == WM_LINK_RXBYTE) {
-        takeByte(static_cast<LinkRxByteEvent*>(event)->byte());
+        router_->takeByte(static_cast<LinkRxByteEvent*>(event)->byte());
         return true;
     }
     return QDialog::event(event);
-}
-
-void MainDialog::takeByte(unsigned char byte)
-{
-    if (assembler_.take(byte))
-        routeFrame(assembler_.frameText(), pageHost_->shownPage(), &recorder_);
 }
 
 // The title tells that the line is down; meanwhile the tool watches for
@@ -211,9 +207,15 @@ bool MainDialog::reopenLink()
                                           settings->dataBits, settings->stopBits, SerialChannel::kEventMask);
 }
 
-// The page shown starts anew: polls resume, reads run again.
+// The name may now lead to another controller: every page forgets what it
+// read, and the page shown starts anew (polls resume, reads and the
+// layout probe run again).
 void MainDialog::linkRestored()
 {
+    for (int i = 0; i < pageHost_->pageCount(); ++i) {
+        if (Page* page = pageHost_->page(i))
+            page->linkRestored();
+    }
     if (Page* page = pageHost_->shownPage())
         page->activate();
 }
@@ -261,6 +263,7 @@ void MainDialog::done(int result)
 
 void MainDialog::exchangeEnded()
 {
+    router_->showReportsLater();
     if (!closePending_)
         return;
     // Carried out from the event loop, once the page that ran the exchange

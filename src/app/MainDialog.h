@@ -1,11 +1,11 @@
 #pragma once
 
 #include "FlightRecorder.h"
-#include "FrameAssembler.h"
 
 #include <QDialog>
 #include <QTimer>
 
+class FrameRouter;
 class LinkRecovery;
 class PageTabCtrl;
 
@@ -43,7 +43,6 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    void takeByte(unsigned char byte);
     void exchangeEnded();
     void runSettingsDialog();
     void linkStateChanged();
@@ -58,7 +57,7 @@ private:
     QTimer recorderTimer_;
     PageTabCtrl* pageHost_;
     LinkRecovery* recovery_;
-    FrameAssembler assembler_;
+    FrameRouter* router_;
     bool closeRequested_ = false;
     // The page shown gets no reply from the controller.
     bool controllerSilent_ = false;

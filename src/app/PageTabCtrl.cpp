@@ -3,6 +3,7 @@
 #include "LinkSettings.h"
 #include "PageFactory.h"
 #include "Prompts.h"
+#include "SessionRecord.h"
 #include "SerialChannel.h"
 #include "SerialSettingsDialog.h"
 #include "WaitCursor.h"
@@ -17,7 +18,8 @@
 
 int doorLinkActive = 0;
 
-PageTabCtrl::PageTabCtrl(QWidget* mainWindow) : QTabWidget(mainWindow), mainWindow_(mainWindow)
+PageTabCtrl::PageTabCtrl(QWidget* mainWindow)
+    : QTabWidget(mainWindow), mainWindow_(mainWindow), record_(std::make_unique<history::SessionRecord>())
 {
     setObjectName(QStringLiteral("pageTabs"));
     // All seven captions stay readable: no scrolling, no eliding.

@@ -6,6 +6,7 @@
 #include <QTabWidget>
 
 #include <array>
+#include <memory>
 #include <optional>
 
 // 1 while the channel is (meant to be) open at the door-operator rate.
@@ -43,6 +44,7 @@ public:
 
     void watchTabChoice(bool on) override;
     bool otherTabChosen() override;
+    history::SessionRecord* serviceRecord() override { return record_.get(); }
     void showControllerSilent(bool silent) override;
 
     recorder::FlightRecorder* flightRecorder() const override { return recorder_; }
@@ -68,4 +70,5 @@ private:
     bool watchingTabChoice_ = false;
     recorder::FlightRecorder* recorder_ = nullptr;
     int chosenTab_ = -1;
+    std::unique_ptr<history::SessionRecord> record_;
 };

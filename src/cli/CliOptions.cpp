@@ -22,7 +22,7 @@ struct CommandShape
     QStringList options;  // beyond the link options
 };
 
-const std::array<CommandShape, 11> kCommands{{
+const std::array<CommandShape, 19> kCommands{{
     {Command::Info, {QStringLiteral("info")}, 0, 0, {QStringLiteral("json")}},
     {Command::ClockSetNow, {QStringLiteral("clock"), QStringLiteral("set-now")}, 0, 0, {}},
     // The time as one argument, or its date and time as two.
@@ -38,7 +38,8 @@ const std::array<CommandShape, 11> kCommands{{
      {QStringLiteral("params"), QStringLiteral("write")},
      1,
      1,
-     {QStringLiteral("door"), QStringLiteral("verify"), QStringLiteral("force")}},
+     {QStringLiteral("door"), QStringLiteral("verify"), QStringLiteral("force"), QStringLiteral("no-snapshot"),
+      QStringLiteral("controller")}},
     {Command::ParamsShow,
      {QStringLiteral("params"), QStringLiteral("show")},
      1,
@@ -57,16 +58,45 @@ const std::array<CommandShape, 11> kCommands{{
      1,
      {QStringLiteral("vcd"), QStringLiteral("csv"), QStringLiteral("bom"), QStringLiteral("output")}},
     {Command::Record, {QStringLiteral("record")}, 0, 0, {QStringLiteral("duration"), QStringLiteral("output")}},
+    {Command::HistoryList,
+     {QStringLiteral("history"), QStringLiteral("list")},
+     0,
+     0,
+     {QStringLiteral("controller"), QStringLiteral("json")}},
+    {Command::HistoryShow,
+     {QStringLiteral("history"), QStringLiteral("show")},
+     1,
+     1,
+     {QStringLiteral("controller"), QStringLiteral("csv"), QStringLiteral("json")}},
+    {Command::HistoryDiff,
+     {QStringLiteral("history"), QStringLiteral("diff")},
+     2,
+     2,
+     {QStringLiteral("controller"), QStringLiteral("csv")}},
+    {Command::HistoryExport,
+     {QStringLiteral("history"), QStringLiteral("export")},
+     1,
+     1,
+     {QStringLiteral("controller"), QStringLiteral("output")}},
+    {Command::HistoryNote, {QStringLiteral("history"), QStringLiteral("note")}, 2, 2, {QStringLiteral("controller")}},
+    {Command::HistoryName, {QStringLiteral("history"), QStringLiteral("name")}, 2, 2, {}},
+    {Command::HistorySync, {QStringLiteral("history"), QStringLiteral("sync")}, 0, 0, {QStringLiteral("server")}},
+    {Command::HistoryImport,
+     {QStringLiteral("history"), QStringLiteral("import")},
+     1,
+     1000,
+     {QStringLiteral("controller"), QStringLiteral("layout")}},
 }};
 
 // Options that always take a value; --csv takes one in `params read` only.
 const QStringList kValued{QStringLiteral("port"),   QStringLiteral("baud"), QStringLiteral("line"),
                           QStringLiteral("special"), QStringLiteral("output"), QStringLiteral("gap"),
-                          QStringLiteral("layout"), QStringLiteral("count"), QStringLiteral("duration")};
+                          QStringLiteral("layout"), QStringLiteral("count"), QStringLiteral("duration"),
+                          QStringLiteral("controller"), QStringLiteral("server")};
 const QStringList kFlags{QStringLiteral("door"),  QStringLiteral("json"),  QStringLiteral("csv"),
                          QStringLiteral("fast"),  QStringLiteral("verify"), QStringLiteral("force"),
                          QStringLiteral("help"),  QStringLiteral("version"), QStringLiteral("vcd"),
-                         QStringLiteral("bom")};
+                         QStringLiteral("bom"),   QStringLiteral("no-snapshot")};
 
 struct Option
 {
@@ -287,6 +317,13 @@ QString take(CliOptions& o, const Option& option)
         o.vcd = true;
     } else if (n == QLatin1String("bom")) {
         o.bom = true;
+    } else if (n == QLatin1String("controller") || n == QLatin1String("server")) {
+        if (v.trimmed().isEmpty())
+            return refused(n == QLatin1String("server") ? QStringLiteral("a libpq connection string")
+                                                        : QStringLiteral("an elevator ID or a controller's name"));
+        (n == QLatin1String("server") ? o.server : o.controller) = v.trimmed();
+    } else if (n == QLatin1String("no-snapshot")) {
+        o.noSnapshot = true;
     } else if (n == QLatin1String("door")) {
         o.door = true;
     } else if (n == QLatin1String("json")) {
@@ -342,7 +379,8 @@ ParsedCommandLine parseCommandLine(const QStringList& arguments)
         return usageError(QStringLiteral("no command given"));
     if (!shape) {
         const QString& first = s.positionals[0];
-        if ((first == QLatin1String("params") || first == QLatin1String("clock")) && s.positionals.size() > 1)
+        if ((first == QLatin1String("params") || first == QLatin1String("clock") || first == QLatin1String("history")) &&
+            s.positionals.size() > 1)
             return usageError(QStringLiteral("unknown command '%1 %2'").arg(first, s.positionals[1]));
         return usageError(QStringLiteral("unknown command '%1'").arg(first));
     }
@@ -401,8 +439,9 @@ QString helpText()
         "  params read [--door] [-o FILE] [--csv FILE|-] [--fast [--gap MS]]\n"
         "                                   read every parameter: to a parameter set file\n"
         "                                   (-o), to CSV, or as a table\n"
-        "  params write [--door] FILE [--verify] [--force]\n"
-        "                                   write a parameter set file into the controller\n"
+        "  params write [--door] FILE|REF [--verify] [--force] [--no-snapshot]\n"
+        "                                   write a parameter set file (or a snapshot of\n"
+        "                                   the service record) into the controller\n"
         "  params show FILE [--layout 173|114|door] [--csv]\n"
         "                                   list a parameter set file\n"
         "  params diff A B [--layout 173|114|door] [--csv]\n"
@@ -415,6 +454,21 @@ QString helpText()
         "                                   a recording as a value change dump for\n"
         "                                   GTKWave or PulseView, or as CSV; beside FILE\n"
         "                                   (.vcd, .csv) unless -o names OUT\n"
+        "\n"
+        "The service record (every read and write of a parameter set is kept):\n"
+        "  history list [--controller C] [--json]\n"
+        "                                   the controllers known, or one's records\n"
+        "  history show REF [--csv|--json]  a snapshot's parameters\n"
+        "  history diff REF REF [--csv]     the parameters two snapshots hold differently\n"
+        "                                   (exit 0 the same, 1 different, 2 trouble)\n"
+        "  history export REF -o FILE       a snapshot as a parameter set file\n"
+        "  history note REF TEXT            add a note to a snapshot or an edit\n"
+        "  history name C NAME              give a controller a name\n"
+        "  history sync [--server S]        share the record with the team's server\n"
+        "  history import FILE... --controller C [--layout 173|114|door]\n"
+        "                                   bring old parameter set files into the record\n"
+        "  REF: the start of a record's id, or latest, latest~N (N before the latest)\n"
+        "  of the controller --controller names\n"
         "\n"
         "Link options (defaults from the stored link settings):\n"
         "  --port P        COM1 to COM9 (as the window resolves them) or a device path\n"
@@ -436,7 +490,12 @@ QString helpText()
         "  --duration T    record: for T (90s, 10m, 1h, 1h30m)\n"
         "  --vcd           record export: a value change dump\n"
         "  --bom           record export --csv: a UTF-8 byte order mark first\n"
-        "  --json          info: one JSON object\n"
+
+        "  --controller C  history: a controller by elevator ID, key or given name\n"
+        "  --server S      history sync: libpq's connection string (default: historyserver\n"
+        "                  in settings.ini); passwords only from ~/.pgpass or PGPASSWORD\n"
+        "  --no-snapshot   params write: do not read and keep what the write replaces\n"
+        "  --json          info, history list/show: JSON\n"
         "  -h, --help      this text\n"
         "  -v, --version   the version\n"
         "\n"

@@ -26,6 +26,14 @@ enum class Command {
     Watch,
     Record,
     RecordExport,
+    HistoryList,
+    HistoryShow,
+    HistoryDiff,
+    HistoryExport,
+    HistoryNote,
+    HistoryName,
+    HistorySync,
+    HistoryImport,
 };
 
 // A parameter set file's layout chosen with --layout.
@@ -60,6 +68,9 @@ struct CliOptions
     qint64 durationMs = 0;   // record: 0 runs until interrupted
     bool vcd = false;        // record export
     bool bom = false;        // record export --csv: a byte order mark first
+    QString controller;      // history: a controller's key, elevator ID or name
+    QString server;          // history sync: a libpq connection string
+    bool noSnapshot = false; // params write: no snapshot of what it replaces
     identity::ClockFields clock{};  // clock set
 };
 

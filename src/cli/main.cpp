@@ -2,6 +2,7 @@
 
 #include "CliOptions.h"
 #include "FaultCommand.h"
+#include "HistoryCommands.h"
 #include "IdentityCommands.h"
 #include "Output.h"
 #include "ParamCommands.h"
@@ -39,6 +40,15 @@ int run(const cli::CliOptions& options)
         return cli::runRecord(options);
     case Command::RecordExport:
         return cli::runRecordExport(options);
+    case Command::HistoryList:
+    case Command::HistoryShow:
+    case Command::HistoryDiff:
+    case Command::HistoryExport:
+    case Command::HistoryNote:
+    case Command::HistoryName:
+    case Command::HistorySync:
+    case Command::HistoryImport:
+        return cli::runHistory(options);
     }
     return cli::kUsage;
 }

@@ -129,6 +129,14 @@ void GeneralPage::activate()
     clockTimer_.stop();
     if (readAll() && isPageShown())
         clockTimer_.start(kClockMs);
+    keepTyped_ = false;
+}
+
+// The values are read anew at the next activation; an ID or telephone
+// number the user typed and has not sent stays in its edit.
+void GeneralPage::linkRestored()
+{
+    keepTyped_ = true;
 }
 
 void GeneralPage::deactivate()
@@ -151,8 +159,11 @@ bool GeneralPage::readAll()
 
 void GeneralPage::showValues()
 {
-    elevatorIdEdit_->setText(values_.elevatorId);
-    telephoneEdit_->setText(values_.telephone);
+    for (const auto& [edit, value] : {std::pair{elevatorIdEdit_, &values_.elevatorId},
+                                      std::pair{telephoneEdit_, &values_.telephone}}) {
+        if (!(keepTyped_ && edit->isModified()))
+            edit->setText(*value);
+    }
     showDisplayOnly();
 }
 
@@ -223,6 +234,8 @@ void GeneralPage::setTelephone()
 // Write-only, like the ID.
 void GeneralPage::resetRunCounter()
 {
+    if (!prompts::askYesNo(QStringLiteral("确定要将运行次数清零吗？")))
+        return;
     clockTimer_.stop();
     request::resetRunCounter();
     sendRequest();

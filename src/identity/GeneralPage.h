@@ -30,6 +30,7 @@ public:
     void activate() override;
     void deactivate() override;
     void frameArrived() override;
+    void linkRestored() override;
 
     bool clockRunning() const { return clockTimer_.isActive(); }
     const identity::IdentityValues& values() const { return values_; }
@@ -52,4 +53,6 @@ private:
     QLineEdit* runCountEdit_ = nullptr;
     QLabel* clockText_ = nullptr;
     QTimer clockTimer_;
+    // After a reconnection: text the user typed and has not sent stays.
+    bool keepTyped_ = false;
 };

@@ -25,23 +25,37 @@ void takeReply(IdentityValues& values, const std::function<void()>& onReply)
         onReply();
 }
 
-} // namespace
-
-bool readIdentity(IdentityValues& values, const std::function<void()>& onReply)
+// The first `count` values of the read chain, in its order.
+bool readSteps(int count, IdentityValues& values, const std::function<void()>& onReply)
 {
-    LinkBusyGuard busy;
     const ReadStep steps[] = {
         {request::readProgramName, 25, accept::framed('A', 'B')},
         {request::readElevatorId, 19, accept::any},
         {request::readTelephone, 30, accept::any},
         {request::readRunCounter, 17, accept::framed('A', 'A')},
     };
-    for (const ReadStep& step : steps) {
-        step.build();
-        if (!exchangeUntil(Tries{2, 50, step.wanted}, step.accepted))
+    for (int i = 0; i < count; ++i) {
+        steps[i].build();
+        if (!exchangeUntil(Tries{2, 50, steps[i].wanted}, steps[i].accepted))
             return false;
         takeReply(values, onReply);
     }
+    return true;
+}
+
+} // namespace
+
+bool readNameplate(IdentityValues& values)
+{
+    LinkBusyGuard busy;
+    return readSteps(3, values, {});
+}
+
+bool readIdentity(IdentityValues& values, const std::function<void()>& onReply)
+{
+    LinkBusyGuard busy;
+    if (!readSteps(4, values, onReply))
+        return false;
     // The clock: one try, and whatever came goes to the parser.
     request::readClock();
     transact(50, 30);
@@ -57,12 +71,11 @@ std::optional<ClockFields> readClockFields()
     return clockFields(rxFrame.text());
 }
 
-void sendClock(const ClockFields& fields)
+bool sendClock(const ClockFields& fields)
 {
     LinkBusyGuard busy;
     request::setClock(clockPayload(fields).constData());
-    // The reply is not looked at: a read of the clock shows what it holds.
-    transact(50, 30);
+    return accept::flagged('F', '9', 5)(transact(50, 30));
 }
 
 } // namespace identity

@@ -5,7 +5,6 @@
 #include "Requests.h"
 #include "SerialChannel.h"
 
-#include <cstring>
 
 int transact(int waitMs, int wanted)
 {
@@ -28,7 +27,10 @@ void sendRequest()
 
 bool replyIs(char command, char subCommand)
 {
-    return rxFrame.command() == command && rxFrame.subCommand() == subCommand;
+    // A frame cut short is no reply: its flag or value may be anything.
+    const int length = rxFrame.length();
+    return length > 0 && rxFrame.at(length - 1) == ETX && rxFrame.command() == command &&
+           rxFrame.subCommand() == subCommand;
 }
 
 bool replyAccepted(char command, char subCommand, int flagIndex)
@@ -80,14 +82,9 @@ std::optional<bool> probeExtendedLayout()
 {
     constexpr int kExtendedProbeLength = 23;
     request::readFaultRecord(0);
-    if (transact(50, 80) == 0)
+    // Only the whole answering frame tells the layout by its length.
+    const int got = transact(50, 80);
+    if (got == 0 || !replyIs('A', '1') || rxFrame.at(got - 1) != ETX)
         return std::nullopt;
-    return replyLengthFromStx() >= kExtendedProbeLength;
-}
-
-int replyLengthFromStx()
-{
-    const char* text = rxFrame.text();
-    const char* stx = std::strchr(text, STX);
-    return int(std::strlen(stx ? stx : text));
+    return rxFrame.length() >= kExtendedProbeLength;
 }

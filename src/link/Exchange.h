@@ -17,7 +17,8 @@ int transactAsItComes(int waitMs, int wanted, int timeoutMs);
 // Writes txFrame without reading (write-only requests and polls).
 void sendRequest();
 
-// rxFrame carries this command and sub-command.
+// rxFrame is a whole frame (it ends with its ETX) that carries this
+// command and sub-command.
 bool replyIs(char command, char subCommand);
 
 // rxFrame carries command and sub-command and 'F' at flagIndex.
@@ -52,7 +53,8 @@ bool exchangeUntil(const Tries& shape, const ReplyCheck& accepted);
 namespace accept {
 // Any character was read.
 bool any(int got);
-// Something was read and it carries command and sub-command (no checksum check).
+// Something was read and it is a whole frame with command and sub-command
+// (no checksum check).
 ReplyCheck matching(char command, char subCommand);
 // As matching, and the frame check passes.
 ReplyCheck framed(char command, char subCommand);
@@ -61,11 +63,7 @@ ReplyCheck flagged(char command, char subCommand, int flagIndex);
 } // namespace accept
 
 // The layout probe of the status, fault and parameter pages: 'A' '1' HH(0),
-// 50 ms, up to 80 characters. Nothing when no reply came; otherwise true
-// for the controller's longer record and parameter layout, whose reply runs
-// to 23 characters or more counted from its STX.
+// 50 ms, up to 80 characters. Nothing when no whole 'A' '1' frame came;
+// otherwise true for the controller's longer record and parameter layout,
+// whose reply runs to 23 characters or more.
 std::optional<bool> probeExtendedLayout();
-
-// Length of the text in rxFrame counted from its first STX (from index 0
-// when it has none).
-int replyLengthFromStx();

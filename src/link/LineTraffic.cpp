@@ -150,7 +150,9 @@ void LineTraffic::takeReceived(char byte, qint64 ms)
         open_ = true;
     }
     pending_.bytes.append(byte);
-    if (byte == ETX)
+    // A line that never frames its bytes still gives entries of a size
+    // that can be shown.
+    if (byte == ETX || pending_.bytes.size() >= kLongestEntry)
         closeOpen();
 }
 

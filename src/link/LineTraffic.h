@@ -14,7 +14,7 @@
 // that bytes before it (noise, a frame cut short) stand as an entry of
 // their own; a synchronous reply is closed when its read ends, whatever it
 // holds, and any received bytes still open are closed before the next
-// request. Only the newest kCapacity entries are kept. No widgets: the
+// request or once they reach kLongestEntry characters. Only the newest kCapacity entries are kept. No widgets: the
 // feeding calls only append bytes, they never format or allocate per byte.
 namespace traffic {
 
@@ -54,6 +54,8 @@ class LineTraffic
 {
 public:
     static constexpr int kCapacity = 10000;
+    // Received bytes without ETX close as an entry at this many.
+    static constexpr int kLongestEntry = 4096;
     // Milliseconds since the recording started.
     using Clock = std::function<qint64()>;
 

@@ -24,8 +24,7 @@ void linkSleep(int ms)
 
 void exchangeWait(int ms)
 {
-    if (serialChannel.isOpen())
-        linkSleep(ms);
+    serialChannel.exchangeSleep(ms);
 }
 
 LinkBusyGuard::LinkBusyGuard() : previous_(serialChannel.linkBusy)

@@ -4,13 +4,10 @@
 #include "LinkEvents.h"
 #include "LinkWait.h"
 #include "PortNames.h"
+#include "ReplySorter.h"
+#include "SerialLinkPort.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QEventLoop>
-#include <QTimer>
-#include <QSerialPort>
-#include <QSignalBlocker>
 #include <QtDebug>
 
 #include <algorithm>
@@ -50,69 +47,65 @@ bool SerialChannel::openAt(QObject* owner, const QString& address, const QString
     if (devicePath_.isEmpty())
         return false;
 
-    auto port = std::make_unique<QSerialPort>();
-    port->setPortName(devicePath_);
-    if (!port->open(QIODevice::ReadWrite)) {
-        openFailure_ = classifyPortOpenFailure(port->error(), userMayUseDevice(devicePath_));
+    auto port = std::make_unique<SerialLinkPort>(devicePath_);
+    if (!port->open()) {
+        openFailure_ = classifyPortOpenFailure(port->openError(), userMayUseDevice(devicePath_));
         return false;
     }
     openFailure_ = PortOpenFailure::None;
-    port_ = std::move(port);
 
     // The line settings of "baud=%d parity=%c data=%d stop=%d".
     const bool parityKnown = parity == 'N' || parity == 'O' || parity == 'E';
     const bool dataKnown = dataBits == 7 || dataBits == 8;
     const bool stopKnown = stopBits == 1 || stopBits == 2;
-    if (!parityKnown || !dataKnown || !stopKnown || baud <= 0) {
+    if (!parityKnown || !dataKnown || !stopKnown || baud <= 0)
         reportError("BuildCommDCB()", QStringLiteral("The parameter is incorrect."));
-    } else {
-        const auto qtParity = parity == 'N'   ? QSerialPort::NoParity
-                              : parity == 'O' ? QSerialPort::OddParity
-                                              : QSerialPort::EvenParity;
-        // Every setting is tried, so that what the device can do is in force.
-        bool applied = port_->setBaudRate(baud);
-        applied = port_->setParity(qtParity) && applied;
-        applied = port_->setDataBits(dataBits == 7 ? QSerialPort::Data7 : QSerialPort::Data8) && applied;
-        applied = port_->setStopBits(stopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop) && applied;
-        applied = port_->setFlowControl(QSerialPort::NoFlowControl) && applied;
-        if (!applied)
-            reportError("SetCommState()", port_->errorString());
-    }
-    // A device without modem lines (a pseudo-terminal) refuses RTS: not an error.
-    port_->setRequestToSend(true);
-    port_->clearError();
-    port_->clear(QSerialPort::AllDirections);
+    else if (!port->applyLine(baud, parity, dataBits, stopBits))
+        reportError("SetCommState()", port->errorString());
+    port->startClean();
+    attach(std::move(port));
+    return true;
+}
 
-    QSerialPort* const opened = port_.get();
-    QObject::connect(opened, &QSerialPort::readyRead, opened, [this] {
+void SerialChannel::openPort(QObject* owner, std::unique_ptr<LinkPort> port, int portNumber, unsigned eventMask)
+{
+    close();
+    owner_ = owner;
+    portNumber_ = portNumber;
+    eventMask_ = eventMask;
+    devicePath_.clear();
+    portAddress_.clear();
+    openFailure_ = PortOpenFailure::None;
+    attach(std::move(port));
+}
+
+void SerialChannel::attach(std::unique_ptr<LinkPort> port)
+{
+    port_ = std::move(port);
+    requestWritten_ = false;
+    LinkPort* const opened = port_.get();
+    QObject::connect(opened, &LinkPort::readyRead, opened, [this] {
         const PortInUse use(*this);
         drainInput();
     });
-    QObject::connect(opened, &QSerialPort::errorOccurred, opened,
-                     [this, opened](QSerialPort::SerialPortError error) {
-                         const PortInUse use(*this);
-                         portFailed(opened, error);
-                     });
-    if (lost_) {
+    QObject::connect(opened, &LinkPort::failed, opened, [this, opened](QSerialPort::SerialPortError error) {
+        const PortInUse use(*this);
+        portFailed(opened, error);
+    });
+    if (opened_)
+        opened_();
+    // The lost state belongs to the lost port: another port that opens
+    // (the settings dialog tries them all) leaves it.
+    if (lost_ && portAddress_ == lostPort_) {
         lost_ = false;
         if (linkStateChanged_)
             linkStateChanged_();
     }
-    return true;
 }
 
 LineSettings SerialChannel::lineSettings() const
 {
-    LineSettings line;
-    if (!isOpen())
-        return line;
-    line.baud = int(port_->baudRate());
-    line.parity = port_->parity() == QSerialPort::NoParity    ? 'N'
-                  : port_->parity() == QSerialPort::OddParity ? 'O'
-                                                              : 'E';
-    line.dataBits = int(port_->dataBits());
-    line.stopBits = port_->stopBits() == QSerialPort::TwoStop ? 2 : 1;
-    return line;
+    return isOpen() ? port_->lineSettings() : LineSettings();
 }
 
 bool SerialChannel::isOpen() const
@@ -175,19 +168,22 @@ bool SerialChannel::write(const char* text, int count)
         return false;
     const PortInUse use(*this);
     // Any step below may find the device gone, which drops the port.
-    QSerialPort* const port = port_.get();
+    LinkPort* const port = port_.get();
     const auto held = [&] { return port_.get() == port; };
     writing_ = true;
     // Unread input, also late or unsolicited bytes, is discarded before
-    // every request. Output is never discarded: a request written just
-    // before must still reach the controller. A watcher of the line still
-    // sees what is discarded.
-    if (!trafficObservers_.empty() && port->bytesAvailable() > 0) {
-        const QByteArray unread = port->readAll();
-        observe(false, unread.constData(), int(unread.size()));
+    // every request; a fault report among it is kept. Output is never
+    // discarded: a request written just before must still reach the
+    // controller. A watcher of the line still sees what is discarded.
+    if (const qint64 queued = port->bytesAvailable(); queued > 0) {
+        QByteArray unread(queued, '\0');
+        unread.truncate(std::max<qint64>(port->read(unread.data(), queued), 0));
+        if (!unread.isEmpty())
+            observe(false, unread.constData(), int(unread.size()));
+        passFaultReports(faultReportsAmong(unread));
     }
     if (held())
-        port->clear(QSerialPort::Input);
+        port->clearInput();
     qint64 written = 0;
     if (held()) {
         written = port->write(text, count);
@@ -199,108 +195,105 @@ bool SerialChannel::write(const char* text, int count)
         }
     }
     writing_ = false;
+    // A request frame: STX, the address, the command and sub-command.
+    requestWritten_ = count > 4 && text[0] == STX;
+    requestCommand_ = requestWritten_ ? text[3] : '\0';
+    requestSubCommand_ = requestWritten_ ? text[4] : '\0';
     return held() && written == count;
 }
 
-int SerialChannel::readReply(char* buffer, int wanted)
+void SerialChannel::exchangeSleep(int ms)
 {
-    int stored = 0;
-    buffer[0] = '\0';
-    if (wanted <= 0)
-        return 0;
-    // A closed channel has no reply to wait for.
-    if (!isOpen())
-        return 0;
-    const PortInUse use(*this);
-    readingReply_ = true;
-    for (int poll = 0; poll < kPolls; ++poll) {
-        linkSleep(kPollMs);
-        if (!isOpen())
-            break;
-        const qint64 queued = port_->bytesAvailable();
-        const int room = FrameBuffer::kSize - 1 - stored;
-        const int n = int(std::min<qint64>({queued, qint64(wanted), qint64(room)}));
-        int got = 0;
-        if (n > 0) {
-            got = int(port_->read(buffer + stored, n));
-            if (got < 0) {
-                port_->clearError();
-                got = 0;
-            }
-            stored += got;
-            if (std::memchr(buffer, ETX, size_t(stored)))
-                break;
-        }
-        if (got >= wanted || stored >= FrameBuffer::kSize - 1)
-            break;
-    }
-    buffer[stored] = '\0';
-    readingReply_ = false;
-    if (stored > 0)
-        observe(false, buffer, stored);
-    return stored;
+    if (isOpen() && ms > 0)
+        port_->sleep(ms);
 }
 
-// The buffer holds only what came for this reply.
 int SerialChannel::readReply(FrameBuffer& frame, int wanted)
 {
-    frame.clear();
-    return readReply(frame.data(), wanted);
+    int polls = 0;
+    return collectReply(frame, wanted, [this, &polls](bool) {
+        if (polls++ == kPolls)
+            return false;
+        port_->sleep(kPollMs);
+        return true;
+    });
 }
 
 int SerialChannel::readReplyAsItComes(FrameBuffer& frame, int wanted, int timeoutMs)
 {
+    const qint64 start = isOpen() ? port_->now() : 0;
+    return collectReply(frame, wanted, [this, start, timeoutMs](bool first) {
+        if (first)
+            return true;
+        const qint64 left = timeoutMs - (port_->now() - start);
+        if (left <= 0)
+            return false;
+        port_->waitForInput(int(left));
+        return true;
+    });
+}
+
+int SerialChannel::collectReply(FrameBuffer& frame, int wanted, const std::function<bool(bool first)>& wait)
+{
+    // The buffer holds only the reply.
     frame.clear();
-    char* const buffer = frame.data();
-    int stored = 0;
+    constexpr int kRoom = FrameBuffer::kSize - 1;
+    // A closed channel has no reply to wait for.
     if (wanted <= 0 || !isOpen())
         return 0;
-    wanted = std::min(wanted, FrameBuffer::kSize - 1);
     const PortInUse use(*this);
     readingReply_ = true;
-    QElapsedTimer clock;
-    clock.start();
-    while (isOpen()) {
-        const int n = int(std::min<qint64>(port_->bytesAvailable(), qint64(wanted - stored)));
-        if (n > 0) {
-            const int got = int(port_->read(buffer + stored, n));
-            if (got < 0)
-                port_->clearError();
-            else
-                stored += got;
-            if (std::memchr(buffer, ETX, size_t(stored)) || stored >= wanted)
+    const bool judged = requestWritten_;
+    ReplySorter sorter(requestCommand_, requestSubCommand_);
+    QByteArray came;   // every byte read, for the watcher of the line
+    QByteArray reply;  // after other text than a request: what came, as it came
+    for (bool first = true; wait(first) && isOpen(); first = false) {
+        // After other text, a look takes at most `wanted` characters.
+        const qint64 limit = judged ? kRoom : std::min(wanted, kRoom - int(reply.size()));
+        const qint64 n = std::min(port_->bytesAvailable(), limit);
+        if (n <= 0) {
+            // The controller has said its word, and it was not the reply.
+            if (judged && !sorter.otherFrame().isEmpty())
                 break;
+            continue;
         }
-        const qint64 left = timeoutMs - clock.elapsed();
-        if (left <= 0)
+        QByteArray chunk(n, '\0');
+        const qint64 got = port_->read(chunk.data(), n);
+        if (got < 0)
+            port_->clearError();
+        chunk.truncate(std::max<qint64>(got, 0));
+        came += chunk;
+        if (!judged) {
+            reply += chunk;
+            if (reply.contains(ETX) || chunk.size() >= wanted || reply.size() >= kRoom)
+                break;
+            continue;
+        }
+        sorter.take(chunk.constData(), int(chunk.size()));
+        if (sorter.answered() || (sorter.openIsAnswer() && sorter.open().size() >= wanted))
             break;
-        waitForInput(int(left));
     }
-    buffer[stored] = '\0';
     readingReply_ = false;
-    if (stored > 0)
-        observe(false, buffer, stored);
+    if (judged) {
+        passFaultReports(sorter.faultReports());
+        reply = sorter.answered()                ? sorter.answer()
+                : !sorter.otherFrame().isEmpty() ? sorter.otherFrame()
+                                                 : sorter.open();
+    }
+    const int stored = int(std::min<qsizetype>({reply.size(), qsizetype(judged ? wanted : kRoom), qsizetype(kRoom)}));
+    std::memcpy(frame.data(), reply.constData(), size_t(stored));
+    frame.data()[stored] = '\0';
+    if (!came.isEmpty())
+        observe(false, came.constData(), int(came.size()));
     return stored;
 }
 
-// Returns when input is queued, the port fails or ms have passed. The
-// window keeps repainting meanwhile, as in every wait of an exchange.
-void SerialChannel::waitForInput(int ms)
+void SerialChannel::passFaultReports(const QList<QByteArray>& reports)
 {
-    QSerialPort* const port = port_.get();
-    if (!QCoreApplication::instance()) {
-        port->waitForReadyRead(ms);
+    if (!faultReportHandler_)
         return;
-    }
-    QEventLoop loop;
-    QTimer timer;
-    timer.setSingleShot(true);
-    timer.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
-    QObject::connect(port, &QSerialPort::readyRead, &loop, &QEventLoop::quit);
-    QObject::connect(port, &QSerialPort::errorOccurred, &loop, &QEventLoop::quit);
-    timer.start(ms);
-    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    for (const QByteArray& report : reports)
+        faultReportHandler_(report);
 }
 
 int SerialChannel::addTrafficObserver(TrafficObserver observer)
@@ -322,15 +315,15 @@ void SerialChannel::observe(bool sent, const char* bytes, int count) const
 
 void SerialChannel::drainInput()
 {
-    if (draining_ || readingReply_ || linkBusy || !(eventMask_ & kRxCharEvent))
+    if (!port_ || draining_ || readingReply_ || linkBusy || !(eventMask_ & kRxCharEvent))
         return;
     draining_ = true;
-    QSerialPort* const port = port_.get();
+    LinkPort* const port = port_.get();
     // Each byte is handled by the owner before the next is taken; a byte
     // handler may close the channel or start an exchange, which ends the drain.
     while (port == port_.get() && port->isOpen() && !linkBusy && port->bytesAvailable() > 0) {
         char byte = 0;
-        if (!port->getChar(&byte)) {
+        if (port->read(&byte, 1) != 1) {
             deviceLost("ReadFile()", port->errorString());
             break;
         }
@@ -346,6 +339,12 @@ void SerialChannel::drainInput()
 void SerialChannel::notifyExchangeEnded()
 {
     showLossReports();
+    // Bytes that came after the exchange's last read are the owner's.
+    if (port_ && QCoreApplication::instance())
+        QMetaObject::invokeMethod(port_.get(), [this] {
+            const PortInUse use(*this);
+            drainInput();
+        }, Qt::QueuedConnection);
     if (exchangeEnded_)
         exchangeEnded_();
 }
@@ -375,23 +374,19 @@ void SerialChannel::showReport(const QString& text)
 // the end of the line (the terminal was hung up) sets none, and what Qt
 // reports for it is whatever error came last, so the line is asked once
 // more (for its modem lines, which changes nothing) for the system's text.
-void SerialChannel::portFailed(QSerialPort* port, int error)
+void SerialChannel::portFailed(LinkPort* port, QSerialPort::SerialPortError error)
 {
     if (port != port_.get())
         return;
     const bool writeFailed =
-        error == QSerialPort::WriteError ||
-        (error == QSerialPort::ResourceError && (writing_ || port->bytesToWrite() > 0));
+        error == QSerialPort::WriteError || (error == QSerialPort::ResourceError && (writing_ || port->writePending()));
     if (writeFailed) {
         deviceLost("WriteFile()", port->errorString());
         return;
     }
     if (error != QSerialPort::ReadError && error != QSerialPort::ResourceError)
         return;
-    {
-        const QSignalBlocker quiet(port);
-        port->pinoutSignals();
-    }
+    port->askLine();
     deviceLost("ReadFile()", port->errorString());
 }
 

@@ -190,6 +190,12 @@ void StatusPage::deactivate()
     silence_.hidden();
 }
 
+// The floor count may be another controller's now: it is read anew.
+void StatusPage::linkRestored()
+{
+    rowCount_ = 0;
+}
+
 void StatusPage::tick()
 {
     // Nothing is written while another page is shown or an exchange runs.

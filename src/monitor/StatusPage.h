@@ -36,6 +36,7 @@ public:
 
     void activate() override;
     void deactivate() override;
+    void linkRestored() override;
     void frameArrived() override;
 
     bool extendedLayout() const { return extendedLayout_; }

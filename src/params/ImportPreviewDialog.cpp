@@ -41,7 +41,10 @@ ImportPreviewDialog::ImportPreviewDialog(int fileRecords, int listedRows, const 
     list_->header()->setStretchLastSection(false);
     for (const Row& row : differences) {
         list_->appendRow(row, list_->rowCount());
-        list_->topLevelItem(list_->rowCount() - 1)->setToolTip(1, row.value(1));
+        QTreeWidgetItem* item = list_->topLevelItem(list_->rowCount() - 1);
+        item->setToolTip(1, row.value(1));
+        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+        item->setCheckState(0, Qt::Checked);
     }
 
     QHBoxLayout* buttons = paramdialog::makeAcceptRow(this, this, QStringLiteral("确定"), QStringLiteral("取消"));
@@ -52,4 +55,21 @@ ImportPreviewDialog::ImportPreviewDialog(int fileRecords, int listedRows, const 
     layout->addWidget(list_, 1);
     layout->addLayout(buttons);
     resize(600, 420);
+}
+
+QList<int> ImportPreviewDialog::checkedRows() const
+{
+    QList<int> rows;
+    for (int row = 0; row < list_->rowCount(); ++row) {
+        if (list_->topLevelItem(row)->checkState(0) == Qt::Checked)
+            rows.append(row);
+    }
+    return rows;
+}
+
+void ImportPreviewDialog::describeSource(const QString& title, const QString& valueHeading, const QString& summary)
+{
+    setWindowTitle(title);
+    list_->headerItem()->setText(3, valueHeading);
+    summary_->setText(summary);
 }

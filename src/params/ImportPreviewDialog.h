@@ -9,7 +9,8 @@ class ReportList;
 // The look before a parameter set file is written into a controller: how
 // many records the file holds, how many differ from the values listed now
 // and which; a warning when the file's record count is not the list's.
-// "确定" lets the import go on, "取消" sends nothing.
+// Each differing row has a check box, all checked: an unchecked row's
+// record is not sent. "确定" lets the import go on, "取消" sends nothing.
 class ImportPreviewDialog : public QDialog
 {
     Q_OBJECT
@@ -23,6 +24,11 @@ public:
     ReportList* differenceList() const { return list_; }
     QLabel* summaryLabel() const { return summary_; }
     QLabel* countWarning() const { return countWarning_; }
+    // The positions of the differing rows still checked.
+    QList<int> checkedRows() const;
+    // A set from elsewhere than a file (a kept snapshot): the window's
+    // title, the heading of its values and the summary line.
+    void describeSource(const QString& title, const QString& valueHeading, const QString& summary);
 
 private:
     ReportList* list_ = nullptr;

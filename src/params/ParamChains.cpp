@@ -9,8 +9,9 @@ namespace params {
 
 namespace {
 
-constexpr int kResetWaitMs = 5000;
-constexpr int kResetReplyLength = 40;
+// One try each, as the window has always made them.
+constexpr Tries kImportWrite{.tries = 1, .waitMs = 50, .wanted = 20};
+constexpr Tries kResetCommand{.tries = 1, .waitMs = 5000, .wanted = 40};
 constexpr int kValueCharsIndex = 7;
 // A wrong reply is followed by a pause, no reply by the next try at once.
 constexpr Tries kValueCharsTries{
@@ -153,9 +154,14 @@ std::optional<RefusedRecord> writeRecords(const ParamController& controller, con
     int written = 0;
     for (const ParamRecord& record : records) {
         request::writeParameter(record.index, record.value);
-        const int got = transact(50, 20);
-        if (got == 0 || (replyIs('F', '5') && rxFrame.at(controller.importFlagIndex) != 'F'))
-            return RefusedRecord{record.index, got > 0};
+        // Written only on its own confirmation: 'F' '5' with the flag.
+        int got = 0;
+        const bool confirmed = exchangeUntil(kImportWrite, [&controller, &got](int count) {
+            got = count;
+            return accept::flagged('F', '5', controller.importFlagIndex)(count);
+        });
+        if (!confirmed)
+            return RefusedRecord{record.index, got > 0, got > 0 && replyIs('F', '5')};
         if (progress)
             progress(++written);
     }
@@ -166,8 +172,7 @@ bool resetParameters()
 {
     LinkBusyGuard busy;
     request::resetParameters();
-    const int got = transact(kResetWaitMs, kResetReplyLength);
-    return got > 0 && !(replyIs('F', 'R') && rxFrame.at(6) != 'F');
+    return exchangeUntil(kResetCommand, accept::flagged('F', 'R', 6));
 }
 
 } // namespace params

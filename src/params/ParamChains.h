@@ -118,23 +118,26 @@ std::optional<std::array<char, 5>> valueCharsOfReply();
 // The read-back after a write; nothing when both tries failed.
 std::optional<unsigned> readParameterBack(const ParamController& controller, const ParamLayout& layout, int index);
 
-// The record that ended a file's write: refused by the controller, or not
-// answered at all.
+// The record that ended a file's write: not answered at all, refused by
+// the controller ('F' '5' without the flag), or answered with something
+// else than its confirmation.
 struct RefusedRecord
 {
     int index = 0;
     bool answered = false;
+    bool refused = false;
 };
 
 // Writes the records of a parameter set file in order, one try each, up to
-// the first record that is not written (no reply, or a reply that says it
-// was not); nothing when every record was written. progress (when set)
-// gets the count written so far.
+// the first record that is not confirmed: a record is written only when
+// its own 'F' '5' frame carries 'F' at the controller's flag index.
+// Nothing when every record was written. progress (when set) gets the
+// count written so far.
 std::optional<RefusedRecord> writeRecords(const ParamController& controller, const QList<ParamRecord>& records,
                                           const std::function<void(int written)>& progress = {});
 
-// 'F' 'R' '3': every parameter back to its factory value. False when no
-// reply came or the reply says it was not done.
+// 'F' 'R' '3': every parameter back to its factory value. True only on
+// its confirmation: 'F' 'R' with 'F' at index 6.
 bool resetParameters();
 
 } // namespace params

@@ -3,6 +3,7 @@
 #include "BitMaskDialog.h"
 #include "CICDlg.h"
 #include "DisplayCodeDialog.h"
+#include "HexCodec.h"
 #include "ImportPreview.h"
 #include "ImportPreviewDialog.h"
 #include "LockoutScheduleDialog.h"
@@ -18,6 +19,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+
+#include <QSet>
 
 #include <limits>
 
@@ -101,6 +104,15 @@ ParamPage::ParamPage(PageHost& host, const ParamPageProfile& profile, QWidget* p
     auto* filterRow = new QHBoxLayout;
     filterRow->addWidget(filterLabel);
     filterRow->addWidget(filterEdit_, 1);
+    // The service record, above "保存": the row of buttons below the list
+    // has no room left at the window's smallest size.
+    if (host.serviceRecord()) {
+        auto* history = new QPushButton(QStringLiteral("历史"), this);
+        history->setObjectName(QStringLiteral("historyButton"));
+        history->setAutoDefault(false);
+        connect(history, &QPushButton::clicked, this, &ParamPage::openHistory);
+        filterRow->addWidget(history);
+    }
 
     auto* page = new QVBoxLayout(this);
     page->setContentsMargins(8, 8, 8, 8);
@@ -139,6 +151,14 @@ void ParamPage::deactivate()
     reading_ = false;
 }
 
+// A list read from another controller is never edited in place: the next
+// activation reads it anew, layout probe included.
+void ParamPage::linkRestored()
+{
+    list_->clearRows();
+    complete_ = false;
+}
+
 // --- Read-all ---------------------------------------------------------------
 
 void ParamPage::readAll()
@@ -164,6 +184,9 @@ void ParamPage::readAll()
     if (result.end != params::ReadAllEnd::NoProbeReply)
         layout_ = result.layout;
     complete_ = result.end == params::ReadAllEnd::Complete;
+    if (complete_)
+        recordCompleteRead();
+    afterWrite_.reset();
     const bool failed = result.end == params::ReadAllEnd::Failed || result.end == params::ReadAllEnd::NoProbeReply;
     if (failed && !profile_.readFailure.isEmpty())
         prompts::showMessage(profile_.readFailure);
@@ -185,6 +208,8 @@ void ParamPage::editSelected()
     if (row < 0)
         return;
     const int index = int(list_->rowData(row));
+    const unsigned oldValue = unsigned(std::uint16_t(leadingInteger(list_->cell(row, kValueColumn))));
+    editWrite_.reset();
     bool reread = false;
     switch (editorFor(profile_.editors, index)) {
     case ParamEditor::TelephoneElsewhere:
@@ -205,6 +230,8 @@ void ParamPage::editSelected()
     }
     if (reread)
         rereadParameter(index);
+    if (editWrite_)
+        recordEdit(index, oldValue);
 }
 
 // Each editor returns whether the parameter is to be read back.
@@ -221,7 +248,7 @@ bool ParamPage::editValue(int index, int row)
     const FieldCheck value = checkParameterValue(dialog.valueText);
     if (!value.value)
         return false;
-    params::writeParameter(index, unsigned(*value.value));
+    editWrite_ = {unsigned(*value.value), params::writeParameter(index, unsigned(*value.value))};
     return true;
 }
 
@@ -242,7 +269,7 @@ bool ParamPage::editBitMask(int index, int row)
     dialog.prompt = list_->cell(row, kDescriptionColumn);
     if (dialog.exec() != QDialog::Accepted)
         return false;
-    params::writeParameterChars(index, dialog.valueChars);
+    editWrite_ = {decodeHex4(dialog.valueChars), params::writeParameterChars(index, dialog.valueChars)};
     return true;
 }
 
@@ -253,7 +280,7 @@ bool ParamPage::editDisplayCode(int index, int row)
     dialog.prompt = list_->cell(row, kDescriptionColumn);
     if (dialog.exec() != QDialog::Accepted)
         return false;
-    params::writeParameter(index, unsigned(dialog.code) & 0xFFFFu);
+    editWrite_ = {unsigned(dialog.code) & 0xFFFFu, params::writeParameter(index, unsigned(dialog.code) & 0xFFFFu)};
     return true;
 }
 
@@ -263,8 +290,10 @@ bool ParamPage::editLockout(int index, int row)
 {
     const QString shown = list_->cell(row, kValueColumn);
     LockoutScheduleDialog dialog(shown.startsWith(QLatin1Char('0')) ? 0 : 1, window());
-    if (dialog.exec() == QDialog::Accepted)
-        params::writeParameter(index, unsigned(dialog.lockoutEnabled), params::kSwitchWriteTries);
+    if (dialog.exec() == QDialog::Accepted) {
+        editWrite_ = {unsigned(dialog.lockoutEnabled),
+                      params::writeParameter(index, unsigned(dialog.lockoutEnabled), params::kSwitchWriteTries)};
+    }
     return true;
 }
 
@@ -301,6 +330,7 @@ void ParamPage::resetParameters()
 {
     if (!prompts::askYesNo(QStringLiteral("确定要将全部参数恢复为出厂值吗?")))
         return;
+    recordBeforeWrite(history::SnapshotKind::AfterReset);
     bool done = false;
     {
         WaitCursor wait;
@@ -345,23 +375,34 @@ void ParamPage::importFile()
         prompts::showMessage(paramFileProblemText(file.problem));
         return;
     }
-    const params::ImportPreview preview = params::previewImport(file.records, rows, [this](int index) {
-        const int row = list_->rowWithData(index);
-        return row < 0 ? std::nullopt : std::optional<unsigned>(std::uint16_t(leadingInteger(list_->cell(row, kValueColumn))));
-    });
-    if (!confirmImport(preview))
-        return;
+    const params::ImportPreview preview =
+        params::previewImport(file.records, rows, [this](int index) { return listedValue(index); });
+    if (const std::optional<QList<ParamRecord>> chosen = confirmImport(preview))
+        writeSet(*chosen);
+}
+
+std::optional<unsigned> ParamPage::listedValue(int index) const
+{
+    const int row = list_->rowWithData(index);
+    return row < 0 ? std::nullopt : std::optional<unsigned>(std::uint16_t(leadingInteger(list_->cell(row, kValueColumn))));
+}
+
+void ParamPage::writeSet(const QList<ParamRecord>& records)
+{
+    recordBeforeWrite(history::SnapshotKind::AfterWrite);
     std::optional<params::RefusedRecord> refused;
     {
         WaitCursor wait;
-        refused = params::writeRecords(profile_.controller, preview.toSend);
+        refused = params::writeRecords(profile_.controller, records);
     }
     if (refused)
         prompts::showMessage(QStringLiteral("写F%1参数失败").arg(refused->index));
     refresh();
 }
 
-bool ParamPage::confirmImport(const params::ImportPreview& preview)
+// A file's records go as they are, less the differing rows unchecked; a
+// kept set sends only its differing rows still checked.
+std::optional<QList<ParamRecord>> ParamPage::confirmImport(const params::ImportPreview& preview, const SetSource* source)
 {
     QList<ImportPreviewDialog::Row> rows;
     for (const params::ImportDifference& d : preview.differences) {
@@ -373,7 +414,29 @@ bool ParamPage::confirmImport(const params::ImportPreview& preview)
                      QString::number(d.fileValue)});
     }
     ImportPreviewDialog dialog(preview.fileRecords, preview.listedRows, rows, window());
-    return prompts::confirm(dialog);
+    if (source)
+        dialog.describeSource(source->title, source->valueHeading, source->summary);
+    if (!prompts::confirm(dialog))
+        return std::nullopt;
+    const QList<int> checked = dialog.checkedRows();
+    QList<ParamRecord> chosen;
+    if (source) {
+        for (int row : checked) {
+            const params::ImportDifference& d = preview.differences[row];
+            chosen.append({std::uint8_t(d.index), 0, std::uint16_t(d.fileValue)});
+        }
+        return chosen;
+    }
+    QSet<int> left;
+    for (qsizetype row = 0; row < preview.differences.size(); ++row) {
+        if (!checked.contains(int(row)))
+            left.insert(preview.differences[row].index);
+    }
+    for (const ParamRecord& record : preview.toSend) {
+        if (!left.contains(record.index))
+            chosen.append(record);
+    }
+    return chosen;
 }
 
 void ParamPage::openCardDialog()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FieldValidation.h"
+#include "HistoryRecords.h"
 #include "Page.h"
 #include "ParamChains.h"
 #include "ParamLayout.h"
@@ -47,7 +48,9 @@ struct ParamPageProfile
 // edits one parameter (write, then read back); the buttons reset all
 // parameters to defaults (asked first), read all again, save the list to a
 // parameter set file, write such a file into the controller (after a look
-// at what it changes), and (elevator) authorise IC cards.
+// at what it changes), and (elevator) authorise IC cards. "历史" opens the
+// service record, which keeps every complete read, the values around
+// every set write and every edit.
 class ParamPage : public Page
 {
     Q_OBJECT
@@ -57,6 +60,7 @@ public:
 
     void activate() override;
     void deactivate() override;
+    void linkRestored() override;
 
     ReportList* list() const { return list_; }
     QLineEdit* filterEdit() const { return filterEdit_; }
@@ -73,8 +77,21 @@ public:
     void resetParameters();
     void saveFile();
     void importFile();
+    void openHistory();
+    // Writes back the values of a kept snapshot that differ from the list,
+    // those the user leaves checked; true when something was written.
+    bool restoreSnapshot(const history::Snapshot& snapshot);
 
 private:
+    // Where a set to be written comes from, when not from a file: the
+    // preview's wording, and that only its differing rows are sent.
+    struct SetSource
+    {
+        QString title;
+        QString valueHeading;
+        QString summary;
+    };
+
     void readAll();
     bool refuseIncompleteList(const QString& refusal);
     void appendRow(const params::ParamRow& row);
@@ -83,7 +100,20 @@ private:
     bool editDisplayCode(int index, int row);
     bool editLockout(int index, int row);
     void rereadParameter(int index);
-    bool confirmImport(const params::ImportPreview& preview);
+    // The records to send as the user confirmed them; nothing when cancelled.
+    std::optional<QList<ParamRecord>> confirmImport(const params::ImportPreview& preview,
+                                                    const SetSource* source = nullptr);
+    std::optional<unsigned> listedValue(int index) const;
+    // Writes a set, keeping what it replaces and (at the read that
+    // follows) what it left; then reads all again.
+    void writeSet(const QList<ParamRecord>& records);
+    // The service record's side of the page.
+    QList<history::KeptParameter> listedParameters() const;
+    history::ControllerIdentity controllerNow();
+    void recordCompleteRead();
+    void recordBeforeWrite(history::SnapshotKind after);
+    void recordEdit(int index, unsigned oldValue);
+    void tellHistoryProblem();
     bool passesFilter(int row) const;
     void applyFilter();
     void openCardDialog();
@@ -94,6 +124,15 @@ private:
     ParamLayout layout_;
     bool reading_ = false;
     bool complete_ = false;
+    // What the next complete read-all keeps: the state a set write left.
+    std::optional<history::SnapshotKind> afterWrite_;
+    // The value the last edit wrote, and whether the controller said so.
+    struct EditWrite
+    {
+        unsigned value = 0;
+        bool confirmed = false;
+    };
+    std::optional<EditWrite> editWrite_;
 };
 
 // A value typed for a parameter: a whole decimal number from 0 to 65535,

@@ -93,6 +93,9 @@ void FaultPage::showDescription()
 
 void FaultPage::resetRecords()
 {
+    // The records are gone for good.
+    if (!prompts::askYesNo(QStringLiteral("确定要清除全部故障记录吗？")))
+        return;
     bool accepted = false;
     {
         LinkBusyGuard busy;

@@ -137,10 +137,10 @@ bool ShaftPage::readShaftData()
         list_->appendRow({QString::asprintf("%i", k), QString::asprintf("%d", records::shaftValue(rxFrame.text()))}, k);
     }
 
-    // Any reply is taken; a value without one keeps its text.
+    // The value's own reply is taken; a value without one keeps its text.
     for (int i = 0; i < kSwitchValues; ++i) {
         request::readShaftValue(kFirstSwitchValue + i);
-        if (exchangeUntil(kSwitchRead, accept::any))
+        if (exchangeUntil(kSwitchRead, accept::matching('A', '6')))
             switchTexts_[size_t(i)] = QString::asprintf("%d", records::shaftValue(rxFrame.text()));
     }
     for (int i = 0; i < kSwitchValues; ++i)
@@ -150,6 +150,9 @@ bool ShaftPage::readShaftData()
 
 void ShaftPage::startLearning()
 {
+    // The car runs the shaft on its own.
+    if (!prompts::askYesNo(QStringLiteral("确定要开始井道自学习吗？电梯将自动运行。")))
+        return;
     bool accepted = false;
     {
         LinkBusyGuard busy;

@@ -5,6 +5,9 @@
 namespace recorder {
 class FlightRecorder;
 }
+namespace history {
+class SessionRecord;
+}
 
 // What a page needs of the page host.
 class PageHost
@@ -31,6 +34,9 @@ public:
 
     // The flight recorder of the run; null where there is none.
     virtual recorder::FlightRecorder* flightRecorder() const { return nullptr; }
+    // The service record the pages keep their reads and writes in; none
+    // when the host keeps none.
+    virtual history::SessionRecord* serviceRecord() { return nullptr; }
 };
 
 // One tabbed page. The page host calls activate() when it shows the page
@@ -48,6 +54,10 @@ public:
     virtual void activate() = 0;
     virtual void deactivate() {}
     virtual void frameArrived() {}
+    // The link came back after a loss, perhaps to another controller: what
+    // the page read before is not taken as the controller's any more. The
+    // page shown is activated again right after.
+    virtual void linkRestored() {}
 
     int pageIndex() const { return index_; }
     // True while this page is the one on show.

@@ -1,12 +1,15 @@
 #include "ConfigHome.h"
+#include "Exchange.h"
 #include "FrameBuffer.h"
 #include "LinkWait.h"
 #include "MainDialog.h"
 #include "PageTabCtrl.h"
 #include "RecordingPrompts.h"
+#include "Requests.h"
 #include "SerialChannel.h"
 #include "ShellTestSupport.h"
 #include "SimController.h"
+#include "SimProtocol.h"
 #include "UserGuide.h"
 
 #include <QDesktopServices>
@@ -460,6 +463,63 @@ private Q_SLOTS:
             QVERIFY(feed(QByteArray()));
             QVERIFY(frames(0).isEmpty());
         }
+    }
+
+    // Two reports in a row are both shown and acknowledged, in order, each
+    // once; the second is not lost to the first one's acknowledgement.
+    void fault_reports_are_queued()
+    {
+        home_->writeSettings("1N81", "9600", "38400", "E");
+        sim();
+        startTool();
+        sim().clearRequests();
+        // Each box stays up a while, its event loop running.
+        prompts_->onMessage = [&](const QString&) { QTest::qWait(200); };
+        sim().sendFrame(sim::buildFaultReport(0x2A, 'E') + sim::buildFaultReport(0x09, 'E'));
+        QTRY_COMPARE_WITH_TIMEOUT(prompts_->messages.size(), 2, 5000);
+        QCOMPARE(prompts_->firstLines(), (QStringList{QStringLiteral("故障码: 2A"), QStringLiteral("故障码: 09")}));
+        QTRY_COMPARE_WITH_TIMEOUT(sim().requests().count(sim().requestFrame("F6")), 2, 5000);
+        QTest::qWait(300);
+        QCOMPARE(prompts_->messages.size(), 2);
+        QCOMPARE(sim().requests().count(sim().requestFrame("F6")), 2);
+    }
+
+    // A report that comes in the middle of an exchange is shown and
+    // acknowledged once the exchange has ended; the exchange takes its own
+    // reply.
+    void fault_report_during_an_exchange()
+    {
+        home_->writeSettings("1N81", "9600", "38400", "E");
+        sim();
+        startTool();
+        sim().clearRequests();
+        sim().reportInNextExchange(0x2A);
+        int got = 0;
+        {
+            LinkBusyGuard busy;
+            request::readParameter(11);
+            got = transact(50, 20);
+            QVERIFY(prompts_->messages.isEmpty());
+        }
+        QVERIFY(got > 0);
+        QVERIFY(replyIs('A', '5'));
+        QTRY_COMPARE_WITH_TIMEOUT(prompts_->firstLines(), QStringList{QStringLiteral("故障码: 2A")}, 5000);
+        QVERIFY(QTest::qWaitFor([&] { return sim().waitForRequest("F6", 0); }, 5000));
+    }
+
+    // Every open starts with no frame assembled: the rest of a frame cut by
+    // a change of rate is no frame.
+    void assembly_starts_empty_at_every_open()
+    {
+        home_->writeSettings("1N81", "9600", "38400", "E");
+        sim();
+        MainDialog& tool = startTool();
+        sim().sendFrame("\x02" "FFA0" "123");
+        QTest::qWait(200);
+        tool.pageHost()->setCurrentIndex(pages::kDoorPage);
+        QVERIFY(feed("456\x03", pages::kDoorPage));
+        QVERIFY(frames(pages::kDoorPage).isEmpty());
+        QVERIFY(frames(0).isEmpty());
     }
 
     // A close that comes while a synchronous exchange waits is carried out

@@ -35,6 +35,11 @@ protected:
 };
 
 const QByteArray kReply17 = "\x02" "FFAA3412E0000" "7C\x03";
+// The probe 'A' '1' HH(0) with special code 'E', and frames around its reply.
+const QByteArray kProbe = "\x02" "FFA100E" "BD\x03";
+const QByteArray kLongRecord = "\x02" "FFA10005020503140930E" "00\x03";
+const QByteArray kLateStatus = "\x02" "FFA3000000000000000000E" "00\x03";
+const QByteArray kFaultReport = "\x02" "FFE02AE" "00\x03";
 
 } // namespace
 
@@ -102,6 +107,57 @@ private Q_SLOTS:
         pty_->send(kReply17);
         QCOMPARE(serialChannel.readReply(rxFrame, 25), 17);
         QCOMPARE(QByteArray(rxFrame.text()), kReply17);
+    }
+
+    // The reply to a request is the frame that carries its command pair:
+    // frames of other requests before it are not part of it, a fault
+    // report is kept for the window, bytes outside it do not count.
+    void reply_is_the_answering_frame_data()
+    {
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<QByteArray>("reply");
+        QTest::addColumn<QList<QByteArray>>("reports");
+        const QList<QByteArray> none;
+        QTest::newRow("alone") << kLongRecord << kLongRecord << none;
+        QTest::newRow("behind a late status reply") << kLateStatus + kLongRecord << kLongRecord << none;
+        QTest::newRow("behind noise and a cut frame")
+            << "~#\x02" "FFA3" + kLongRecord << kLongRecord << none;
+        QTest::newRow("behind a fault report") << kFaultReport + kLongRecord << kLongRecord << QList{kFaultReport};
+        QTest::newRow("before a fault report") << kLongRecord + kFaultReport << kLongRecord << QList{kFaultReport};
+        QTest::newRow("only another request's") << kLateStatus << kLateStatus << none;
+        QTest::newRow("only a fault report") << kFaultReport << QByteArray() << QList{kFaultReport};
+        QTest::newRow("cut at wanted") << "\x02" "FFA1" + QByteArray(90, '0') + "\x03"
+                                       << "\x02" "FFA1" + QByteArray(75, '0') << none;
+    }
+
+    void reply_is_the_answering_frame()
+    {
+        QFETCH(QByteArray, line);
+        QFETCH(QByteArray, reply);
+        QFETCH(QList<QByteArray>, reports);
+        QList<QByteArray> kept;
+        serialChannel.setFaultReportHandler([&kept](const QByteArray& frame) { kept << frame; });
+        LinkBusyGuard busy;
+        QVERIFY(serialChannel.write(kProbe.constData(), int(kProbe.size())));
+        QCOMPARE(pty_->receive(1000), kProbe);
+        pty_->send(line);
+        QCOMPARE(serialChannel.readReply(rxFrame, 80), int(reply.size()));
+        QCOMPARE(QByteArray(rxFrame.text()), reply);
+        QCOMPARE(kept, reports);
+        serialChannel.setFaultReportHandler({});
+    }
+
+    // The purge before a request keeps a fault report that waited unread.
+    void write_keeps_a_fault_report_it_discards()
+    {
+        QList<QByteArray> kept;
+        serialChannel.setFaultReportHandler([&kept](const QByteArray& frame) { kept << frame; });
+        LinkBusyGuard busy;
+        pty_->send("stale" + kFaultReport + "\x02" "FFA");
+        linkSleep(150);
+        QVERIFY(serialChannel.write(kProbe.constData(), int(kProbe.size())));
+        QCOMPARE(kept, QList{kFaultReport});
+        serialChannel.setFaultReportHandler({});
     }
 
     void nothing_arrives()

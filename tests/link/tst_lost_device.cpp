@@ -1,6 +1,8 @@
 #include "CICDlg.h"
 #include "ConfigHome.h"
+#include "DoorParamPage.h"
 #include "ElevatorParamPage.h"
+#include "GeneralPage.h"
 #include "LockoutScheduleDialog.h"
 #include "PageTestHost.h"
 #include "EmptyPage.h"
@@ -14,6 +16,7 @@
 #include "PageTabCtrl.h"
 #include "Prompts.h"
 #include "RecordingPrompts.h"
+#include "ReportList.h"
 #include "Requests.h"
 #include "SerialChannel.h"
 #include "SerialSettingsDialog.h"
@@ -22,6 +25,7 @@
 #include "StatusPage.h"
 
 #include <QDialog>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QtTest>
@@ -190,14 +194,16 @@ private Q_SLOTS:
     void link_comes_back_by_itself()
     {
         QFETCH(int, shown);
-        pages::setPageMaker([](int index, PageHost& host, QWidget* parent) -> Page* {
+        StatusPage* status = nullptr;
+        pages::setPageMaker([&status](int index, PageHost& host, QWidget* parent) -> Page* {
             if (index == StatusPage::kIndex)
-                return new StatusPage(host, parent);
+                return status = new StatusPage(host, parent);
             return new EmptyPage(host, index, pages::caption(index), parent);
         });
         tool_ = std::make_unique<MainDialog>();
         tool_->show();
         tool_->startUp();
+        QTRY_VERIFY_WITH_TIMEOUT(status->rowCount() > 0, 5000);
         tool_->pageHost()->setCurrentIndex(shown);
         QVERIFY(serialChannel.isOpen());
         const int baud = shown == pages::kDoorPage ? 38400 : 9600;
@@ -218,12 +224,79 @@ private Q_SLOTS:
         QCOMPARE(sim_->lineBaud(), baud);
         QCOMPARE(doorLinkActive, shown == pages::kDoorPage ? 1 : 0);
         if (shown == StatusPage::kIndex) {
-            // The page probes again and polls.
+            // The page probes again, reads the floor count anew and polls.
             QVERIFY(waitForSent(*sim_, "A100", 3000));
+            QVERIFY(waitForSent(*sim_, "A50B", 3000));
+            QTRY_VERIFY_WITH_TIMEOUT(status->rowCount() > 0, 5000);
             QVERIFY(waitForSent(*sim_, "A0", 3000));
         }
         QCOMPARE(prompts_->messages.size(), 1);
         QCOMPARE(prompts_->captions, QStringList{kApplicationError});
+    }
+
+    // The settings dialog tries every port; one that opens (another
+    // controller on COM2) does not end the lost state of COM1: the tool
+    // still brings COM1 back when it returns.
+    void settings_dialog_leaves_the_lost_state()
+    {
+        pages::setPageMaker([](int index, PageHost& host, QWidget* parent) -> Page* {
+            return new EmptyPage(host, index, pages::caption(index), parent);
+        });
+        tool_ = std::make_unique<MainDialog>();
+        tool_->show();
+        tool_->startUp();
+        SimController other;
+        other.linkAs(2);
+        pullCable();
+        QTRY_VERIFY_WITH_TIMEOUT(serialChannel.lost(), 5000);
+        cancelSerialSettings([] {
+            SerialSettingsDialog dialog(nullptr);
+            dialog.exec();
+        });
+        QVERIFY(serialChannel.lost());
+        QVERIFY(!serialChannel.isOpen());
+        plugBack();
+        QTRY_VERIFY_WITH_TIMEOUT(serialChannel.isOpen(), 5000);
+        QCOMPARE(tool_->windowTitle(), QStringLiteral("VARDO"));
+    }
+
+    // Behind the same COM name another controller may come back: the page
+    // shown reads anew, keeping what the user typed and has not sent, and
+    // a list read from the old controller is read anew when shown.
+    void reconnection_reads_anew()
+    {
+        pages::setPageMaker([](int index, PageHost& host, QWidget* parent) -> Page* {
+            if (index == GeneralPage::kIndex)
+                return new GeneralPage(host, parent);
+            if (index == DoorParamPage::kIndex)
+                return new DoorParamPage(host, parent);
+            return new EmptyPage(host, index, pages::caption(index), parent);
+        });
+        tool_ = std::make_unique<MainDialog>();
+        tool_->show();
+        tool_->startUp();
+        PageTabCtrl* host = tool_->pageHost();
+        auto* door = static_cast<DoorParamPage*>(host->page(DoorParamPage::kIndex));
+        host->setCurrentIndex(DoorParamPage::kIndex);
+        QCOMPARE(door->list()->rowCount(), 79);
+        host->setCurrentIndex(GeneralPage::kIndex);
+        auto* idEdit = host->page(GeneralPage::kIndex)->findChild<QLineEdit*>(QStringLiteral("elevatorIdEdit"));
+        QVERIFY(idEdit);
+        idEdit->selectAll();
+        QTest::keyClicks(idEdit, QStringLiteral("TYPED1"));
+        const QString typed = QStringLiteral("TYPED1");
+
+        pullCable();
+        QTRY_VERIFY_WITH_TIMEOUT(serialChannel.lost(), 5000);
+        plugBack();
+        sim_->withElevator([](ElevatorModel& e) { e.setElevatorId(QByteArray("OTHER")); });
+        QVERIFY(waitForSent(*sim_, "A2", 5000));
+        QTRY_VERIFY_WITH_TIMEOUT(serialChannel.linkBusy == 0 && sim_->requests().size() >= 5, 5000);
+        QCOMPARE(idEdit->text(), typed);
+
+        host->setCurrentIndex(DoorParamPage::kIndex);
+        QVERIFY(sim_->waitForRequest("A500", 0));
+        QCOMPARE(door->list()->rowCount(), 79);
     }
 
     // Once the channel is closed, an exchange skips its waits: each button

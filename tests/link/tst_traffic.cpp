@@ -119,6 +119,12 @@ private Q_SLOTS:
             << QList<Step>{{10, Step::Owner, "\x02" "FFA0631583"}, {310, Step::Quiet, {}},
                            {320, Step::Owner, "E7C\x03"}}
             << QStringList{"10\t收\t<STX>FFA0631583\t校验错误", "320\t收\tE7C<ETX>\t校验错误"};
+        // A line that never frames its bytes gives entries of 4096 characters.
+        const QByteArray unframed(LineTraffic::kLongestEntry * 2 + 3, 'x');
+        const QString block = "\t收\t" + QString(LineTraffic::kLongestEntry, 'x') + "\t校验错误";
+        QTest::newRow("unframed bytes close an entry at 4096 characters")
+            << QList<Step>{{10, Step::Owner, unframed}, {20, Step::Sent, kStatusPoll}}
+            << QStringList{"10" + block, "10" + block, "10\t收\txxx\t校验错误", "20" + poll};
     }
     void cutting()
     {

@@ -1,7 +1,9 @@
 #include "DoorParamPage.h"
+#include "FrameBuffer.h"
 #include "ParamDescriptions.h"
 #include "ParamFile.h"
 #include "ParamTestSupport.h"
+#include "SimProtocol.h"
 #include "ValueEntryDialog.h"
 
 #include <QLineEdit>
@@ -165,6 +167,11 @@ private Q_SLOTS:
         const QString noRead = QStringLiteral("通讯失败，请刷新!");
         QTest::newRow("written only at 5") << QByteArray("FF0") << 1 << QStringList{"写F6参数失败", noRead};
         QTest::newRow("written at 7") << QByteArray("00F") << 2 << QStringList{noRead};
+        // Only its own confirmation counts: a fault report or a noise byte
+        // in its place is a write that failed.
+        QTest::newRow("fault report instead")
+            << sim::buildFaultReport(0x2A, 'E') << 1 << QStringList{"写F6参数失败", noRead, "故障码: 2A"};
+        QTest::newRow("noise byte instead") << QByteArray("~") << 1 << QStringList{"写F6参数失败", noRead};
     }
 
     void import_reads_the_answer_at_index_7()
@@ -182,13 +189,18 @@ private Q_SLOTS:
         const QString path = dir_.filePath(QStringLiteral("two.F"));
         QVERIFY(writeParamFile(path, records) == ParamFileProblem::None);
         tool_->prompts().fileAnswers = {path};
-        tool_->sim().setReplyData('F', '5', reply);
+        if (reply.startsWith(STX) || reply == "~")
+            tool_->sim().setReplyFrame('F', '5', reply);
+        else
+            tool_->sim().setReplyData('F', '5', reply);
         // The read-all after the import ends at parameter 3, and says so.
         tool_->sim().stopAtParameter(3);
         tool_->clickButton(kPage, "importButton");
 
-        QCOMPARE(tool_->prompts().messages, messages);
-        const QByteArrayList sent = tool_->payloads();
+        // A fault report is shown once the exchanges have ended.
+        QTRY_COMPARE_WITH_TIMEOUT(tool_->prompts().firstLines(), messages, 5000);
+        QByteArrayList sent = tool_->payloads();
+        sent.removeAll("F6");
         QCOMPARE(sent.mid(0, writes), (QByteArrayList{"F5060100", "F5070200"}).mid(0, writes));
         QCOMPARE(sent.mid(writes), (QByteArrayList{"A500", "A501", "A502", "A503"}));
         QCOMPARE(rows().rowCount(), 3);

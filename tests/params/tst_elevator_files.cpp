@@ -94,7 +94,10 @@ private Q_SLOTS:
         tool_->clickTab(3);
         tool_->clickTab(kPage);
         QCOMPARE(tool_->tabs().currentPage(), kPage);
-        QCOMPARE(tool_->payloads().size(), 1 + 114);
+        // The probe, the parameters, and the nameplate the service record
+        // keeps the complete read under.
+        QCOMPARE(tool_->payloads().size(), 1 + 114 + 3);
+        QCOMPARE(tool_->payloads().mid(1 + 114), (QByteArrayList{"AB", "A2", "A7"}));
         QCOMPARE(rows().rowCount(), 114);
         QVERIFY(tool_->page(kPage).complete());
     }

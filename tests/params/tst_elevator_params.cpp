@@ -333,6 +333,7 @@ private Q_SLOTS:
         QTest::newRow("confirmed") << QByteArray() << QStringList{noRead};
         QTest::newRow("refused") << QByteArray("30") << QStringList{"复位F参数失败", noRead};
         QTest::newRow("no reply") << QByteArray("-") << QStringList{"复位F参数失败", noRead};
+        QTest::newRow("noise byte instead") << QByteArray("~") << QStringList{"复位F参数失败", noRead};
     }
 
     void reset()
@@ -346,7 +347,9 @@ private Q_SLOTS:
             sim.setSilent(true);
         else
             sim.stopAfterRequests(1);
-        if (!reply.isEmpty() && reply != "-")
+        if (reply == "~")
+            sim.setReplyFrame('F', 'R', reply);
+        else if (!reply.isEmpty() && reply != "-")
             sim.setReplyData('F', 'R', reply);
         sim.clearRequests();
         tool_->clickButton(kPage, "resetButton");

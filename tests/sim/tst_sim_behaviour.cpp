@@ -452,7 +452,8 @@ private Q_SLOTS:
         QTest::newRow("bad checksum") << 2 << QByteArray("\x02" "FFA50C0C00E8E\x03") << false;
         QTest::newRow("lowercase checksum") << 3 << QByteArray("\x02" "FFA50C0C00E8d\x03") << false;
         QTest::newRow("split with a gap") << 4 << normal << true;
-        QTest::newRow("noise before STX") << 5 << QByteArray("~#") + normal << false;
+        // The noise reaches the line; the tool's reply is the frame alone.
+        QTest::newRow("noise before STX") << 5 << normal << true;
         QTest::newRow("wrong command") << 6 << QByteArray("\x02" "FFA60C0C00E8E\x03") << true;
         QTest::newRow("over-long frame") << 7 << QByteArray("\x02" "FFA50C0C00E") + QByteArray(8, '0') << false;
         QTest::newRow("faults only on AB") << 8 << normal << true;
@@ -479,10 +480,18 @@ private Q_SLOTS:
             break;
         default: break;
         }
+        QByteArray received;
+        const int watch = serialChannel.addTrafficObserver([&received](bool sent, const char* bytes, int count) {
+            if (!sent)
+                received.append(bytes, count);
+        });
         request::readParameter(11);
         const QByteArray reply = line.exchange(20);
+        serialChannel.removeTrafficObserver(watch);
         QCOMPARE(reply, expected);
         QCOMPARE(rxFrame.checkReply(), valid);
+        if (fault == 5)
+            QCOMPARE(received, "~#" + expected);
         if (fault == 8) {
             request::readProgramName();
             line.exchange(25);
@@ -595,7 +604,9 @@ private Q_SLOTS:
         QTest::newRow("everything")
             << QStringList{"--com", "3", "--model", "legacy", "--elevator-baud", "19200", "--door-baud", "9600",
                            "--special-code", "L", "--mode", "fire,overload", "--mode", "locked", "--stop-after", "5",
-                           "--noise", "xx", "--faults-only", "A5", "--drop-every", "3", "--time-scale", "4"}
+                           "--noise", "xx", "--faults-only", "A5", "--drop-every", "3", "--time-scale", "4",
+                           "--late-status", "60", "--report-in-exchange", "42", "--chunk-ms", "16",
+                           "--byte-errors", "1e-4"}
             << true;
         QTest::newRow("no port") << QStringList{"--model", "modern"} << false;
         QTest::newRow("odd rate") << QStringList{"--com", "1", "--elevator-baud", "9601"} << false;
@@ -603,6 +614,7 @@ private Q_SLOTS:
         QTest::newRow("unknown option") << QStringList{"--com", "1", "--fast"} << false;
         QTest::newRow("missing value") << QStringList{"--com"} << false;
         QTest::newRow("long special code") << QStringList{"--com", "1", "--special-code", "EE"} << false;
+        QTest::newRow("error rate above 1") << QStringList{"--com", "1", "--byte-errors", "2"} << false;
     }
 
     void commandLine()
@@ -624,6 +636,10 @@ private Q_SLOTS:
             QCOMPARE(cl.options.linkFaults.onlyCommand, QByteArray("A5"));
             QCOMPARE(cl.options.linkFaults.dropEvery, 3);
             QCOMPARE(cl.options.timeScale, 4.0);
+            QCOMPARE(cl.options.linkFaults.lateStatusMs, 60);
+            QCOMPARE(cl.options.linkFaults.reportInExchange, 42);
+            QCOMPARE(cl.options.linkFaults.chunkMs, 16);
+            QCOMPARE(cl.options.linkFaults.byteErrorRate, 1e-4);
         }
     }
 
@@ -637,7 +653,8 @@ private Q_SLOTS:
               "--no-fault-reports", "--report-repeat", "--time-scale", "--seed", "--state-file", "--silent",
               "--stop-after", "--stop-at-record", "--stop-at-floor", "--stop-at-parameter", "--drop-every",
               "--bad-checksum", "--lowercase-checksum", "--split-gap", "--noise", "--overlong", "--wrong-command",
-              "--faults-only", "--no-console", "--help", "--version"}) {
+              "--faults-only", "--late-status", "--report-in-exchange", "--chunk-ms", "--byte-errors",
+              "--no-console", "--help", "--version"}) {
             QVERIFY2(help.contains(QLatin1String(option) + QLatin1Char(' ')), option);
             const CommandLine cl = parseCommandLine({"--com", "1", QLatin1String(option), "1"});
             QVERIFY2(!cl.error.startsWith(QLatin1String("unknown option ") + QLatin1String(option)), option);

@@ -5,7 +5,7 @@
 
 // Points XDG_CONFIG_HOME (and XDG_DATA_HOME, at a folder "data" in it) at
 // a fresh temporary folder for the lifetime of the object, so a test never
-// touches the user's settings, port links or recordings.
+// touches the user's settings, port links, recordings or service record.
 class ConfigHome
 {
 public:

@@ -1,19 +1,20 @@
 #include "PageTestHost.h"
 
 #include "FrameBuffer.h"
-#include "FrameRouter.h"
 #include "LinkEvents.h"
 #include "SerialChannel.h"
 
 #include <QCoreApplication>
 
-PageTestHost::PageTestHost()
+PageTestHost::PageTestHost() : router_([this] { return page(current_); }, nullptr)
 {
     resize(385, 550);
+    serialChannel.setExchangeEndedHandler([this] { router_.showReportsLater(); });
 }
 
 PageTestHost::~PageTestHost()
 {
+    serialChannel.setExchangeEndedHandler({});
     serialChannel.close();
     serialChannel.linkBusy = 0;
 }
@@ -53,6 +54,7 @@ recorder::FlightRecorder& PageTestHost::useFlightRecorder()
 {
     recorder_ = std::make_unique<recorder::FlightRecorder>(recorder::RecorderSettings::read());
     recorder_->attach(serialChannel);
+    router_.setRecorder(recorder_.get());
     return *recorder_;
 }
 
@@ -65,11 +67,10 @@ bool PageTestHost::event(QEvent* event)
 {
     if (event->type() == WM_LINK_RXBYTE) {
         const auto* rx = static_cast<LinkRxByteEvent*>(event);
-        if (assembler_.take(rx->byte())) {
-            if (onFrameEnd)
-                onFrameEnd();
-            if (routeFrame(assembler_.frameText(), page(current_), recorder_.get()))
-                ++framesDelivered_;
+        if (rx->byte() == static_cast<unsigned char>(ETX) && router_.frameOpen() && onFrameEnd)
+            onFrameEnd();
+        if (router_.takeByte(rx->byte())) {
+            ++framesDelivered_;
             if (onFrameHandled)
                 onFrameHandled();
         }

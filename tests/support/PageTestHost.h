@@ -1,7 +1,7 @@
 #pragma once
 
 #include "FlightRecorder.h"
-#include "FrameAssembler.h"
+#include "FrameRouter.h"
 #include "Page.h"
 
 #include <QList>
@@ -11,9 +11,9 @@
 #include <memory>
 
 // Plays the main window's part for the pages: receives the channel's
-// bytes, assembles frames with the real FrameAssembler and routes each as
-// the main window does (a fault report is shown and acknowledged, any
-// other frame goes to the page shown). Pages added here are its children,
+// bytes and routes the frames with the real FrameRouter, as the main
+// window does (fault reports are queued, shown and acknowledged once no
+// exchange runs; any other frame goes to the page shown). Pages added here are its children,
 // one shown at a time.
 class PageTestHost : public QWidget, public PageHost
 {
@@ -47,7 +47,7 @@ public:
     recorder::FlightRecorder& useFlightRecorder();
     recorder::FlightRecorder* flightRecorder() const override { return recorder_.get(); }
     // Called when the ETX of a frame arrives, before it is handed on, and
-    // after the page has handled it.
+    // after a page has handled it.
     std::function<void()> onFrameEnd;
     std::function<void()> onFrameHandled;
     // Called after each repaint of the window has been flushed.
@@ -57,8 +57,8 @@ protected:
     bool event(QEvent* event) override;
 
 private:
-    FrameAssembler assembler_;
     std::unique_ptr<recorder::FlightRecorder> recorder_;
+    FrameRouter router_;
     QList<Page*> pages_;
     int current_ = -1;
     int framesDelivered_ = 0;

@@ -43,3 +43,11 @@ bool RecordingPrompts::confirm(QDialog& dialog)
         onConfirm(dialog);
     return confirmAnswers.isEmpty() ? true : confirmAnswers.takeFirst();
 }
+
+QStringList RecordingPrompts::firstLines() const
+{
+    QStringList lines;
+    for (const QString& text : messages)
+        lines << text.section(QLatin1Char('\n'), 0, 0);
+    return lines;
+}

@@ -26,6 +26,9 @@ public:
     // Texts shown so far, oldest first.
     QStringList messages;
     QStringList captions;
+    // The messages' first lines: a fault box's second line names the
+    // recorder's file, which differs from run to run.
+    QStringList firstLines() const;
     // Answers for the next file dialogs.
     QStringList fileAnswers;
     // What the file dialogs were opened with.

@@ -16,7 +16,7 @@
 // page-io, page-faults, box-fault-description, page-elevator-params,
 // dialog-value-entry, dialog-bit-mask, dialog-display-code,
 // dialog-lockout-schedule, dialog-floor-period, dialog-ic-card,
-// dialog-import-preview, box-reset-confirm, page-door-params,
+// dialog-import-preview, box-reset-confirm, dialog-history, page-door-params,
 // box-fault-report, window-timeline, box-lost-device, title-link-down.
 //
 // Exit status: 0 when every picture was made (the import preview and the
@@ -24,6 +24,7 @@
 
 #include "AppIcon.h"
 #include "ConfigFolder.h"
+#include "HistoryStore.h"
 #include "MainDialog.h"
 #include "Prompts.h"
 #include "ReportList.h"
@@ -415,6 +416,7 @@ private:
     void ioPage();
     void faultPage();
     void elevatorParamPage();
+    void historyDialog();
     void doorParamPage();
     void faultReport();
     void timeline();
@@ -794,6 +796,57 @@ void Session::elevatorParamPage()
     }
 }
 
+// The service record of the elevator read just now, as years of visits
+// leave it: older snapshots with a few values changed, an edit, notes, and
+// a second elevator; then the window's "历史" on it.
+void Session::historyDialog()
+{
+    if (!wanted(QStringLiteral("dialog-history")))
+        return;
+    showTab(ElevatorParamTab, [this] { return listFilled(ElevatorParamTab, "paramList"); }, 60000);
+    const std::unique_ptr<history::HistoryStore> store = history::HistoryStore::openFile(history::defaultStorePath());
+    const QList<history::KnownController> known = store->controllers();
+    const QList<history::Snapshot> now = known.isEmpty() ? QList<history::Snapshot>() : store->snapshots(known[0].key);
+    if (now.isEmpty()) {
+        warn(QStringLiteral("dialog-history: the read of the elevator page was not kept"));
+        missing_ << QStringLiteral("dialog-history");
+        return;
+    }
+    const history::Snapshot& today = now.first();
+    const QDateTime base = today.stamp.at;
+    const auto older = [&](int days, history::SnapshotKind kind, int changed, const QString& note,
+                           const QString& user, int minutes = 0) {
+        QList<history::KeptParameter> kept = today.parameters();
+        for (int i = 0; i < changed; ++i)
+            kept[(i * 7 + days) % kept.size()].value += unsigned(1 + i);
+        history::Snapshot s = history::Snapshot::make(today.identity, today.layout, kind, kept);
+        s.stamp.at = base.addDays(-days).addSecs(60 * minutes);
+        s.stamp.user = user;
+        s.note = note;
+        store->add(s);
+        return s;
+    };
+    older(1460, history::SnapshotKind::FileImport, 9, QStringLiteral("电梯参数-2022.F"), QStringLiteral("wang"));
+    const history::Snapshot visit = older(400, history::SnapshotKind::Read, 4, {}, QStringLiteral("wang"));
+    store->add(history::Note{QUuid::createUuid(), visit.id, QStringLiteral("更换门机后"), history::Stamp::now()});
+    older(120, history::SnapshotKind::BeforeWrite, 3, {}, QStringLiteral("li"));
+    older(120, history::SnapshotKind::AfterWrite, 1, {}, QStringLiteral("li"), 2);
+    history::Edit edit{QUuid::createUuid(), today.controller, today.layout, 14, 5, 8, true, history::Stamp::now(), {}};
+    edit.stamp.at = base.addDays(-30);
+    edit.stamp.user = QStringLiteral("li");
+    store->add(edit);
+    history::Snapshot other = history::Snapshot::make(
+        {QStringLiteral("VARDO M173 V3.21"), QStringLiteral("VD2020B11"), {}, QStringLiteral("COM1")}, today.layout,
+        history::SnapshotKind::Read, today.parameters());
+    other.stamp.at = base.addDays(-9);
+    store->add(other);
+    store->add(history::ControllerName{QUuid::createUuid(), other.controller, QStringLiteral("东塔2号梯"),
+                                       history::Stamp::now()});
+    shootDialog(
+        QStringLiteral("dialog-history"), [this] { click(ElevatorParamTab, "historyButton"); },
+        [](QWidget* w) { return named(w, "historyDialog"); });
+}
+
 void Session::doorParamPage()
 {
     if (!wanted(QStringLiteral("page-door-params")))
@@ -917,6 +970,7 @@ int Session::run()
     ioPage();
     faultPage();
     elevatorParamPage();
+    historyDialog();
     doorParamPage();
     faultReport();
     timeline();
@@ -944,7 +998,7 @@ int main(int argc, char** argv)
         return 1;
     }
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
-    // The flight recorder's fault files, beside it.
+    // The flight recorder's fault files and the service record, beside it.
     qputenv("XDG_DATA_HOME", QFile::encodeName(config.path() + QStringLiteral("/.local/share")));
 
     QApplication app(argc, argv);
