@@ -1,102 +1,100 @@
 #include "CliOptions.h"
 
+#include "Commands.h"
+
 #include <QRegularExpression>
 
 #include <algorithm>
-#include <array>
 
 namespace cli {
 
 namespace {
 
-// Options every command takes: where the controller is and how its line runs.
-const QStringList kLinkOptions{QStringLiteral("port"), QStringLiteral("baud"), QStringLiteral("line"),
-                               QStringLiteral("special")};
-
-struct CommandShape
+struct OptionEntry
 {
-    Command command;
-    QStringList words;
-    int minArguments;
-    int maxArguments;
-    QStringList options;  // beyond the link options
+    QString name;
+    QChar shortName;     // '\0': none
+    QString valueName;   // empty: a switch
+    QString help;
 };
 
-const std::array<CommandShape, 19> kCommands{{
-    {Command::Info, {QStringLiteral("info")}, 0, 0, {QStringLiteral("json")}},
-    {Command::ClockSetNow, {QStringLiteral("clock"), QStringLiteral("set-now")}, 0, 0, {}},
-    // The time as one argument, or its date and time as two.
-    {Command::ClockSet, {QStringLiteral("clock"), QStringLiteral("set")}, 1, 2, {}},
-    {Command::Faults, {QStringLiteral("faults")}, 0, 0, {QStringLiteral("csv")}},
-    {Command::ParamsRead,
-     {QStringLiteral("params"), QStringLiteral("read")},
-     0,
-     0,
-     {QStringLiteral("door"), QStringLiteral("output"), QStringLiteral("csv"), QStringLiteral("fast"),
-      QStringLiteral("gap")}},
-    {Command::ParamsWrite,
-     {QStringLiteral("params"), QStringLiteral("write")},
-     1,
-     1,
-     {QStringLiteral("door"), QStringLiteral("verify"), QStringLiteral("force"), QStringLiteral("no-snapshot"),
-      QStringLiteral("controller")}},
-    {Command::ParamsShow,
-     {QStringLiteral("params"), QStringLiteral("show")},
-     1,
-     1,
-     {QStringLiteral("layout"), QStringLiteral("csv")}},
-    {Command::ParamsDiff,
-     {QStringLiteral("params"), QStringLiteral("diff")},
-     2,
-     2,
-     {QStringLiteral("layout"), QStringLiteral("csv")}},
-    {Command::Watch, {QStringLiteral("watch")}, 0, 0, {QStringLiteral("count")}},
-    // Before record: the longer words are tried first.
-    {Command::RecordExport,
-     {QStringLiteral("record"), QStringLiteral("export")},
-     1,
-     1,
-     {QStringLiteral("vcd"), QStringLiteral("csv"), QStringLiteral("bom"), QStringLiteral("output")}},
-    {Command::Record, {QStringLiteral("record")}, 0, 0, {QStringLiteral("duration"), QStringLiteral("output")}},
-    {Command::HistoryList,
-     {QStringLiteral("history"), QStringLiteral("list")},
-     0,
-     0,
-     {QStringLiteral("controller"), QStringLiteral("json")}},
-    {Command::HistoryShow,
-     {QStringLiteral("history"), QStringLiteral("show")},
-     1,
-     1,
-     {QStringLiteral("controller"), QStringLiteral("csv"), QStringLiteral("json")}},
-    {Command::HistoryDiff,
-     {QStringLiteral("history"), QStringLiteral("diff")},
-     2,
-     2,
-     {QStringLiteral("controller"), QStringLiteral("csv")}},
-    {Command::HistoryExport,
-     {QStringLiteral("history"), QStringLiteral("export")},
-     1,
-     1,
-     {QStringLiteral("controller"), QStringLiteral("output")}},
-    {Command::HistoryNote, {QStringLiteral("history"), QStringLiteral("note")}, 2, 2, {QStringLiteral("controller")}},
-    {Command::HistoryName, {QStringLiteral("history"), QStringLiteral("name")}, 2, 2, {}},
-    {Command::HistorySync, {QStringLiteral("history"), QStringLiteral("sync")}, 0, 0, {QStringLiteral("server")}},
-    {Command::HistoryImport,
-     {QStringLiteral("history"), QStringLiteral("import")},
-     1,
-     1000,
-     {QStringLiteral("controller"), QStringLiteral("layout")}},
-}};
+// Every option, in the order the help lists them.
+const QList<OptionEntry>& optionEntries()
+{
+    static const QList<OptionEntry> entries{
+        {QStringLiteral("port"), QChar(), QStringLiteral("P"),
+         QStringLiteral("COM1 to COM9 (as the window resolves them) or a device path")},
+        {QStringLiteral("baud"), QChar(), QStringLiteral("N"),
+         QStringLiteral("line rate (default: the elevator rate, or the door rate with --door)")},
+        {QStringLiteral("line"), QChar(), QStringLiteral("PDS"),
+         QStringLiteral("parity N/O/E, data bits 7/8, stop bits 1/2, such as N81")},
+        {QStringLiteral("special"), QChar(), QStringLiteral("C"),
+         QStringLiteral("the special code every request carries, such as E")},
+        {QStringLiteral("door"), QChar(), QString(),
+         QStringLiteral("the door-operator controller instead of the main controller")},
+        {QStringLiteral("output"), QLatin1Char('o'), QStringLiteral("FILE"),
+         QStringLiteral("the file to write: parameter set, recording or dump (- the standard output)")},
+        {QStringLiteral("csv"), QChar(), QStringLiteral("FILE"),
+         QStringLiteral("comma-separated values to FILE (- the standard output)")},
+        {QStringLiteral("bom"), QChar(), QString(),
+         QStringLiteral("begin CSV with a UTF-8 byte order mark (for spreadsheets)")},
+        {QStringLiteral("json"), QChar(), QString(), QStringLiteral("JSON on the standard output")},
+        {QStringLiteral("fast"), QChar(), QString(),
+         QStringLiteral("take each reply as soon as it is complete")},
+        {QStringLiteral("gap"), QChar(), QStringLiteral("MS"),
+         QStringLiteral("with --fast: pause between two exchanges (default 10)")},
+        {QStringLiteral("verify"), QChar(), QString(),
+         QStringLiteral("read every written parameter back and compare")},
+        {QStringLiteral("partial"), QChar(), QString(),
+         QStringLiteral("write a file that holds only part of a parameter set")},
+        {QStringLiteral("exclude"), QChar(), QStringLiteral("LIST"),
+         QStringLiteral("leave these indexes out, such as 140-151,161")},
+        {QStringLiteral("force"), QChar(), QString(),
+         QStringLiteral("write although the file's elevator ID or telephone differ")},
+        {QStringLiteral("retries"), QChar(), QStringLiteral("N"),
+         QStringLiteral("tries again of a record whose confirmation is lost (default 2)")},
+        {QStringLiteral("layout"), QChar(), QStringLiteral("L"),
+         QStringLiteral("173, 114 or door: the layout of a file whose size does not tell it")},
+        {QStringLiteral("count"), QChar(), QStringLiteral("N"), QStringLiteral("end after N lines")},
+        {QStringLiteral("duration"), QChar(), QStringLiteral("T"),
+         QStringLiteral("record for T, such as 90s, 10m, 1h or 1h30m (default: until interrupted)")},
+        {QStringLiteral("vcd"), QChar(), QString(),
+         QStringLiteral("a value change dump (for GTKWave or PulseView)")},
+        {QStringLiteral("controller"), QChar(), QStringLiteral("C"),
+         QStringLiteral("a controller of the service record: elevator ID, key or given name")},
+        {QStringLiteral("server"), QChar(), QStringLiteral("S"),
+         QStringLiteral("libpq's connection string (default: historyserver in settings.ini)")},
+        {QStringLiteral("no-snapshot"), QChar(), QString(),
+         QStringLiteral("do not read and keep what the write replaces")},
+        {QStringLiteral("yes"), QChar(), QString(),
+         QStringLiteral("do it without asking (needed when no terminal can be asked)")},
+        {QStringLiteral("quiet"), QLatin1Char('q'), QString(), QStringLiteral("no progress and no status lines")},
+        {QStringLiteral("help"), QLatin1Char('h'), QString(), QStringLiteral("this text")},
+        {QStringLiteral("version"), QLatin1Char('v'), QString(), QStringLiteral("the version")},
+    };
+    return entries;
+}
 
-// Options that always take a value; --csv takes one in `params read` only.
-const QStringList kValued{QStringLiteral("port"),   QStringLiteral("baud"), QStringLiteral("line"),
-                          QStringLiteral("special"), QStringLiteral("output"), QStringLiteral("gap"),
-                          QStringLiteral("layout"), QStringLiteral("count"), QStringLiteral("duration"),
-                          QStringLiteral("controller"), QStringLiteral("server")};
-const QStringList kFlags{QStringLiteral("door"),  QStringLiteral("json"),  QStringLiteral("csv"),
-                         QStringLiteral("fast"),  QStringLiteral("verify"), QStringLiteral("force"),
-                         QStringLiteral("help"),  QStringLiteral("version"), QStringLiteral("vcd"),
-                         QStringLiteral("bom"),   QStringLiteral("no-snapshot")};
+const OptionEntry* optionNamed(const QString& name)
+{
+    for (const OptionEntry& entry : optionEntries()) {
+        if (entry.name == name)
+            return &entry;
+    }
+    return nullptr;
+}
+
+const OptionEntry* optionWithShortName(QChar c)
+{
+    for (const OptionEntry& entry : optionEntries()) {
+        if (!entry.shortName.isNull() && entry.shortName == c)
+            return &entry;
+    }
+    return nullptr;
+}
+
+const QStringList kLinkOptions{QStringLiteral("port"), QStringLiteral("baud"), QStringLiteral("line"),
+                               QStringLiteral("special")};
 
 struct Option
 {
@@ -113,26 +111,13 @@ struct Scan
     QString error;
 };
 
-QString shortName(QChar c)
-{
-    switch (c.unicode()) {
-    case 'o':
-        return QStringLiteral("output");
-    case 'h':
-        return QStringLiteral("help");
-    case 'v':
-        return QStringLiteral("version");
-    default:
-        return {};
-    }
-}
-
 // Splits the arguments into options and positional words.
-Scan scan(const QStringList& arguments, bool csvTakesValue)
+Scan scan(const QStringList& arguments)
 {
     Scan s;
-    const auto takesValue = [csvTakesValue](const QString& name) {
-        return kValued.contains(name) || (csvTakesValue && name == QLatin1String("csv"));
+    const auto fail = [&s](const QString& text) {
+        if (s.error.isEmpty())
+            s.error = text;
     };
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString& a = arguments[i];
@@ -144,66 +129,66 @@ Scan scan(const QStringList& arguments, bool csvTakesValue)
             s.positionals << a;
             continue;
         }
-        QString name;
+        const OptionEntry* entry = nullptr;
         std::optional<QString> value;
-        QString shown = a;
+        QString shown;
         if (a.startsWith(QLatin1String("--"))) {
             const qsizetype eq = a.indexOf(QLatin1Char('='));
-            name = a.mid(2, eq < 0 ? -1 : eq - 2);
+            const QString name = a.mid(2, eq < 0 ? -1 : eq - 2);
             if (eq >= 0)
                 value = a.mid(eq + 1);
             shown = QStringLiteral("--") + name;
+            entry = optionNamed(name);
         } else {
-            name = shortName(a[1]);
             shown = a.left(2);
+            entry = optionWithShortName(a[1]);
             if (a.size() > 2)
                 value = a.mid(2);
         }
-        if (!takesValue(name) && !kFlags.contains(name)) {
-            if (s.error.isEmpty())
-                s.error = QStringLiteral("unknown option %1").arg(shown);
+        if (!entry) {
+            fail(QStringLiteral("unknown option %1").arg(shown));
             continue;
         }
-        if (name == QLatin1String("help")) {
+        if (entry->name == QLatin1String("help")) {
             s.help = true;
             continue;
         }
-        if (name == QLatin1String("version")) {
+        if (entry->name == QLatin1String("version")) {
             s.version = true;
             continue;
         }
-        if (takesValue(name) && !value) {
-            if (i + 1 < arguments.size()) {
-                value = arguments[++i];
-            } else {
-                if (s.error.isEmpty())
-                    s.error = QStringLiteral("option %1 needs a value").arg(shown);
+        const bool valued = !entry->valueName.isEmpty();
+        if (valued && !value) {
+            // An option is not taken for a value ("--csv --fast" names no
+            // file); a value of that shape goes as "--csv=--fast".
+            const bool optionNext = i + 1 < arguments.size() && arguments[i + 1].size() > 1 &&
+                                    arguments[i + 1].startsWith(QLatin1Char('-'));
+            if (i + 1 >= arguments.size() || optionNext) {
+                fail(QStringLiteral("option %1 needs a value").arg(shown));
                 continue;
             }
+            value = arguments[++i];
         }
-        if (!takesValue(name) && value) {
-            if (s.error.isEmpty())
-                s.error = QStringLiteral("option %1 takes no value").arg(shown);
+        if (!valued && value) {
+            fail(QStringLiteral("option %1 takes no value").arg(shown));
             continue;
         }
-        s.options.append({name, value.value_or(QString())});
+        s.options.append({entry->name, value.value_or(QString())});
     }
     return s;
 }
 
-// The command the positional words name; nothing when they name none.
-const CommandShape* matchCommand(const QStringList& positionals)
+// The command the positional words name (the one of most words); nothing
+// when they name none.
+const CommandEntry* matchCommand(const QStringList& positionals)
 {
-    for (const CommandShape& shape : kCommands) {
-        if (positionals.size() >= shape.words.size() && positionals.mid(0, shape.words.size()) == shape.words)
-            return &shape;
+    const CommandEntry* found = nullptr;
+    for (const CommandEntry& entry : allCommands()) {
+        if (positionals.size() >= entry.words.size() && positionals.mid(0, entry.words.size()) == entry.words &&
+            (!found || entry.words.size() > found->words.size()))
+            found = &entry;
     }
-    return nullptr;
-}
-
-QString commandName(const CommandShape& shape)
-{
-    return shape.words.join(QLatin1Char(' '));
+    return found;
 }
 
 std::optional<int> number(const QString& text, int least, int most)
@@ -217,23 +202,21 @@ std::optional<int> number(const QString& text, int least, int most)
     return n;
 }
 
-// "YY-MM-DD hh:mm:ss", each field a decimal number within the range the
-// date and time dialog takes: 0-99, 0-12, 0-31, 0-23, 0-59, 0-59.
-std::optional<identity::ClockFields> clockOf(const QString& text)
+// "140-151,161": indexes and ranges of indexes, 0 to 255.
+std::optional<QList<std::pair<int, int>>> indexRanges(const QString& text)
 {
-    static const QRegularExpression shape(
-        QStringLiteral("^(\\d{1,2})-(\\d{1,2})-(\\d{1,2}) (\\d{1,2}):(\\d{1,2}):(\\d{1,2})$"));
-    const QRegularExpressionMatch m = shape.match(text.simplified());
-    if (!m.hasMatch())
-        return std::nullopt;
-    constexpr std::array<int, 6> kMost{99, 12, 31, 23, 59, 59};
-    identity::ClockFields fields{};
-    for (int i = 0; i < 6; ++i) {
-        fields[size_t(i)] = m.captured(i + 1).toInt();
-        if (fields[size_t(i)] > kMost[size_t(i)])
+    QList<std::pair<int, int>> ranges;
+    for (const QString& part : text.split(QLatin1Char(','))) {
+        const QStringList ends = part.trimmed().split(QLatin1Char('-'));
+        if (ends.size() > 2)
             return std::nullopt;
+        const auto first = number(ends.front(), 0, 255);
+        const auto last = number(ends.back(), 0, 255);
+        if (!first || !last || *last < *first)
+            return std::nullopt;
+        ranges.append({*first, *last});
     }
-    return fields;
+    return ranges;
 }
 
 // "90", "90s", "10m", "1h" or "1h30m": a time from 1 s to 7 days, in ms.
@@ -278,22 +261,25 @@ QString take(CliOptions& o, const Option& option)
         if (v.size() != 1 || v[0].unicode() <= ' ' || v[0].unicode() > '~')
             return refused(QStringLiteral("one printable character, such as E"));
         o.special = v[0].toLatin1();
-    } else if (n == QLatin1String("output")) {
+    } else if (n == QLatin1String("output") || n == QLatin1String("csv")) {
         if (v.isEmpty())
-            return refused(QStringLiteral("a file name"));
-        o.outputPath = v;
-    } else if (n == QLatin1String("csv")) {
-        if (!v.isNull() && v.isEmpty())
             return refused(QStringLiteral("a file name, or - for the standard output"));
-        if (v.isNull())
-            o.csv = true;
-        else
-            o.csvPath = v;
+        (n == QLatin1String("output") ? o.outputPath : o.csvPath) = v;
     } else if (n == QLatin1String("gap")) {
         const auto gap = number(v, 0, 10000);
         if (!gap)
             return refused(QStringLiteral("milliseconds from 0 to 10000"));
         o.gapMs = *gap;
+    } else if (n == QLatin1String("retries")) {
+        const auto retries = number(v, 0, 100);
+        if (!retries)
+            return refused(QStringLiteral("a number from 0 to 100"));
+        o.retries = *retries;
+    } else if (n == QLatin1String("exclude")) {
+        const auto ranges = indexRanges(v);
+        if (!ranges)
+            return refused(QStringLiteral("indexes and ranges from 0 to 255, such as 140-151,161"));
+        o.exclude += *ranges;
     } else if (n == QLatin1String("layout")) {
         if (v == QLatin1String("173"))
             o.layout = FileLayout::Layout173;
@@ -313,29 +299,32 @@ QString take(CliOptions& o, const Option& option)
         if (!duration)
             return refused(QStringLiteral("a time from 1s to 7 days such as 90s, 10m, 1h or 1h30m"));
         o.durationMs = *duration;
-    } else if (n == QLatin1String("vcd")) {
-        o.vcd = true;
-    } else if (n == QLatin1String("bom")) {
-        o.bom = true;
     } else if (n == QLatin1String("controller") || n == QLatin1String("server")) {
         if (v.trimmed().isEmpty())
             return refused(n == QLatin1String("server") ? QStringLiteral("a libpq connection string")
                                                         : QStringLiteral("an elevator ID or a controller's name"));
         (n == QLatin1String("server") ? o.server : o.controller) = v.trimmed();
-    } else if (n == QLatin1String("no-snapshot")) {
-        o.noSnapshot = true;
-    } else if (n == QLatin1String("door")) {
-        o.door = true;
-    } else if (n == QLatin1String("json")) {
-        o.json = true;
-    } else if (n == QLatin1String("fast")) {
-        o.fast = true;
-    } else if (n == QLatin1String("verify")) {
-        o.verify = true;
-    } else if (n == QLatin1String("force")) {
-        o.force = true;
+    } else {
+        bool* const flags[] = {&o.door,    &o.json,  &o.bom, &o.fast, &o.verify,    &o.force,
+                               &o.partial, &o.yes,   &o.quiet, &o.vcd, &o.noSnapshot};
+        const char* const names[] = {"door", "json", "bom", "fast", "verify", "force", "partial", "yes", "quiet", "vcd",
+                                     "no-snapshot"};
+        for (size_t k = 0; k < std::size(names); ++k) {
+            if (n == QLatin1String(names[k]))
+                *flags[k] = true;
+        }
     }
     return {};
+}
+
+// "  -o, --output FILE  write ..." (two blanks at least before the text).
+QString optionLine(const OptionEntry& entry)
+{
+    QString left = entry.shortName.isNull() ? QStringLiteral("    ") : QStringLiteral("-%1, ").arg(entry.shortName);
+    left += QStringLiteral("--") + entry.name;
+    if (!entry.valueName.isEmpty())
+        left += QLatin1Char(' ') + entry.valueName;
+    return QStringLiteral("  %1  %2\n").arg(left, -18).arg(entry.help);
 }
 
 ParsedCommandLine usageError(const QString& text)
@@ -346,30 +335,60 @@ ParsedCommandLine usageError(const QString& text)
     return parsed;
 }
 
+ParsedCommandLine help(const QString& text)
+{
+    ParsedCommandLine parsed;
+    parsed.kind = ParsedCommandLine::Kind::Help;
+    parsed.help = text;
+    return parsed;
+}
+
+QStringList optionsOf(const CommandEntry& command)
+{
+    QStringList options = command.options;
+    if (command.usesLink)
+        options += kLinkOptions;
+    options << QStringLiteral("quiet");
+    return options;
+}
+
+// "vardo-cli help", "vardo-cli help params", "vardo-cli help params read".
+ParsedCommandLine helpFor(const QStringList& words)
+{
+    if (words.isEmpty())
+        return help(helpText());
+    if (const CommandEntry* command = matchCommand(words); command && command->words.size() == words.size())
+        return help(commandHelp(*command));
+    QString text;
+    for (const CommandEntry& command : allCommands()) {
+        if (command.words.front() == words.front())
+            text += QStringLiteral("  vardo-cli %1\n      %2\n")
+                        .arg(QStringList{command.name(), command.argumentNames}.join(QLatin1Char(' ')).trimmed(),
+                             command.summary);
+    }
+    if (text.isEmpty())
+        return usageError(QStringLiteral("help: no command '%1'").arg(words.join(QLatin1Char(' '))));
+    return help(QStringLiteral("Commands of %1 (vardo-cli help %1 COMMAND for one):\n").arg(words.front()) + text);
+}
+
 } // namespace
+
+bool CliOptions::excluded(int index) const
+{
+    return std::any_of(exclude.cbegin(), exclude.cend(),
+                       [index](const std::pair<int, int>& r) { return index >= r.first && index <= r.second; });
+}
 
 ParsedCommandLine parseCommandLine(const QStringList& arguments)
 {
-    // --csv is a switch but for `params read`, where it names a file: the
-    // command is found with --csv taken as a switch, and found again with
-    // it taking a value when that is what names `params read`.
-    Scan s = scan(arguments, false);
-    const CommandShape* shape = matchCommand(s.positionals);
-    if (!shape || shape->command == Command::ParamsRead) {
-        Scan withValue = scan(arguments, true);
-        const CommandShape* read = matchCommand(withValue.positionals);
-        if (read && read->command == Command::ParamsRead) {
-            s = withValue;
-            shape = read;
-        }
-    }
-
-    ParsedCommandLine parsed;
-    if (s.help) {
-        parsed.kind = ParsedCommandLine::Kind::Help;
-        return parsed;
-    }
+    const Scan s = scan(arguments);
+    if (!s.positionals.isEmpty() && s.positionals.front() == QLatin1String("help"))
+        return helpFor(s.positionals.mid(1));
+    const CommandEntry* command = matchCommand(s.positionals);
+    if (s.help)
+        return command ? help(commandHelp(*command)) : helpFor(s.positionals.mid(0, 1));
     if (s.version) {
+        ParsedCommandLine parsed;
         parsed.kind = ParsedCommandLine::Kind::Version;
         return parsed;
     }
@@ -377,130 +396,104 @@ ParsedCommandLine parseCommandLine(const QStringList& arguments)
         return usageError(s.error);
     if (s.positionals.isEmpty())
         return usageError(QStringLiteral("no command given"));
-    if (!shape) {
-        const QString& first = s.positionals[0];
-        if ((first == QLatin1String("params") || first == QLatin1String("clock") || first == QLatin1String("history")) &&
-            s.positionals.size() > 1)
-            return usageError(QStringLiteral("unknown command '%1 %2'").arg(first, s.positionals[1]));
-        return usageError(QStringLiteral("unknown command '%1'").arg(first));
+    if (!command) {
+        QString words = s.positionals[0];
+        const bool group = std::any_of(allCommands().cbegin(), allCommands().cend(), [&words](const CommandEntry& c) {
+            return c.words.size() > 1 && c.words.front() == words;
+        });
+        if (group && s.positionals.size() > 1)
+            words += QLatin1Char(' ') + s.positionals[1];
+        return usageError(QStringLiteral("unknown command '%1'").arg(words));
     }
 
+    ParsedCommandLine parsed;
     CliOptions& o = parsed.options;
-    o.command = shape->command;
-    o.arguments = s.positionals.mid(shape->words.size());
-    const QString name = commandName(*shape);
-    if (o.arguments.size() < shape->minArguments)
-        return usageError(QStringLiteral("%1: missing argument").arg(name));
-    if (o.arguments.size() > shape->maxArguments)
-        return usageError(QStringLiteral("%1: unexpected argument '%2'").arg(name, o.arguments[shape->maxArguments]));
+    o.command = command;
+    o.arguments = s.positionals.mid(command->words.size());
+    const QString name = command->name();
+    if (o.arguments.size() < command->minArguments)
+        return usageError(QStringLiteral("%1: missing argument (%1 %2)").arg(name, command->argumentNames));
+    if (command->maxArguments >= 0 && o.arguments.size() > command->maxArguments)
+        return usageError(QStringLiteral("%1: unexpected argument '%2'").arg(name, o.arguments[command->maxArguments]));
+    const QStringList allowed = optionsOf(*command);
     for (const Option& option : s.options) {
-        if (!kLinkOptions.contains(option.name) && !shape->options.contains(option.name))
+        if (!allowed.contains(option.name))
             return usageError(QStringLiteral("option --%1 does not apply to %2").arg(option.name, name));
         const QString refusal = take(o, option);
         if (!refusal.isEmpty())
             return usageError(refusal);
     }
-    const bool gapGiven = std::any_of(s.options.cbegin(), s.options.cend(),
-                                      [](const Option& option) { return option.name == QLatin1String("gap"); });
-    if (gapGiven && !o.fast)
-        return usageError(QStringLiteral("params read: --gap goes with --fast"));
-    if (o.command == Command::Record && o.outputPath.isEmpty())
-        return usageError(QStringLiteral("record: -o FILE is required (- for the standard output)"));
-    if (o.command == Command::RecordExport && o.vcd == o.csv)
-        return usageError(QStringLiteral("record export: give --vcd or --csv"));
-    if (o.command == Command::RecordExport && o.bom && !o.csv)
-        return usageError(QStringLiteral("record export: --bom goes with --csv"));
-    if (o.command == Command::ClockSet) {
-        const QString text = o.arguments.join(QLatin1Char(' '));
-        const auto clock = clockOf(text);
-        if (!clock) {
-            return usageError(QStringLiteral("clock set: '%1' is not a time \"YY-MM-DD hh:mm:ss\" (year 0-99, "
-                                             "month 0-12, day 0-31, hour 0-23, minute and second 0-59)")
-                                  .arg(text));
-        }
-        o.clock = *clock;
+    const auto given = [&s](const char* option) {
+        return std::any_of(s.options.cbegin(), s.options.cend(),
+                           [option](const Option& o) { return o.name == QLatin1String(option); });
+    };
+    if (given("gap") && !o.fast)
+        return usageError(QStringLiteral("%1: --gap goes with --fast").arg(name));
+    if (given("bom") && o.csvPath.isEmpty())
+        return usageError(QStringLiteral("%1: --bom goes with --csv").arg(name));
+    if (o.json && !o.csvPath.isEmpty())
+        return usageError(QStringLiteral("%1: --json and --csv each give the whole result: choose one").arg(name));
+    if (command->takeArguments) {
+        const QString refusal = command->takeArguments(o);
+        if (!refusal.isEmpty())
+            return usageError(QStringLiteral("%1: %2").arg(name, refusal));
     }
     return parsed;
 }
 
+QString commandHelp(const CommandEntry& command)
+{
+    QString text = QStringLiteral("Usage: vardo-cli %1%2 [options]\n%3\n")
+                       .arg(command.name(),
+                            command.argumentNames.isEmpty() ? QString() : QLatin1Char(' ') + command.argumentNames,
+                            command.summary);
+    if (!command.details.isEmpty())
+        text += QLatin1Char('\n') + command.details + QLatin1Char('\n');
+    text += QStringLiteral("\nOptions:\n");
+    const QStringList options = optionsOf(command);
+    for (const OptionEntry& entry : optionEntries()) {
+        if (options.contains(entry.name))
+            text += optionLine(entry);
+    }
+    return text;
+}
+
 QString helpText()
 {
-    return QStringLiteral(
+    QString text = QStringLiteral(
         "Usage: vardo-cli [options] COMMAND [ARGS]\n"
         "The services of the VARDO tool from the command line: backs up, compares and\n"
-        "restores an elevator controller's parameters, reads its fault records and\n"
-        "identity, sets its clock and watches its status.\n"
+        "restores an elevator controller's parameters, reads and clears its fault\n"
+        "records, reads and sets its identity and clock, reads its shaft data, starts\n"
+        "the shaft learning run, watches its status and records the line. Every read\n"
+        "and write of a parameter set is kept in the service record (history).\n"
         "\n"
-        "Commands:\n"
-        "  info [--json]                    program name, elevator ID, telephone, runs, clock\n"
-        "  clock set-now                    set the controller's clock to this PC's time\n"
-        "  clock set \"YY-MM-DD hh:mm:ss\"    set the controller's clock\n"
-        "  faults [--csv]                   the fault records with their descriptions\n"
-        "  params read [--door] [-o FILE] [--csv FILE|-] [--fast [--gap MS]]\n"
-        "                                   read every parameter: to a parameter set file\n"
-        "                                   (-o), to CSV, or as a table\n"
-        "  params write [--door] FILE|REF [--verify] [--force] [--no-snapshot]\n"
-        "                                   write a parameter set file (or a snapshot of\n"
-        "                                   the service record) into the controller\n"
-        "  params show FILE [--layout 173|114|door] [--csv]\n"
-        "                                   list a parameter set file\n"
-        "  params diff A B [--layout 173|114|door] [--csv]\n"
-        "                                   the parameters two files hold differently\n"
-        "                                   (exit 0 the same, 1 different, 2 trouble)\n"
-        "  watch [--count N]                one line per status reply until interrupted\n"
-        "  record -o FILE [--duration T]    poll status and I/O in turn and record the\n"
-        "                                   frames (until interrupted without --duration)\n"
-        "  record export FILE --vcd|--csv [--bom] [-o OUT]\n"
-        "                                   a recording as a value change dump for\n"
-        "                                   GTKWave or PulseView, or as CSV; beside FILE\n"
-        "                                   (.vcd, .csv) unless -o names OUT\n"
+        "Commands:\n");
+    for (const CommandEntry& command : allCommands()) {
+        const QString left = command.argumentNames.isEmpty() ? command.name()
+                                                             : command.name() + QLatin1Char(' ') + command.argumentNames;
+        text += left.size() < 24 ? QStringLiteral("  %1 %2\n").arg(left, -24).arg(command.summary)
+                                 : QStringLiteral("  %1\n  %2 %3\n").arg(left, QString(24, QLatin1Char(' ')), command.summary);
+    }
+    text += QStringLiteral("\nvardo-cli help COMMAND, or vardo-cli COMMAND --help, tells more of one command.\n"
+                           "\nOptions:\n");
+    for (const OptionEntry& entry : optionEntries())
+        text += optionLine(entry);
+    text += QStringLiteral(
+        "\nThe link options default to the stored link settings (the window's serial\n"
+        "settings); without them, COM1 at 9600 baud (38400 for the door operator), N81,\n"
+        "special code E.\n"
         "\n"
-        "The service record (every read and write of a parameter set is kept):\n"
-        "  history list [--controller C] [--json]\n"
-        "                                   the controllers known, or one's records\n"
-        "  history show REF [--csv|--json]  a snapshot's parameters\n"
-        "  history diff REF REF [--csv]     the parameters two snapshots hold differently\n"
-        "                                   (exit 0 the same, 1 different, 2 trouble)\n"
-        "  history export REF -o FILE       a snapshot as a parameter set file\n"
-        "  history note REF TEXT            add a note to a snapshot or an edit\n"
-        "  history name C NAME              give a controller a name\n"
-        "  history sync [--server S]        share the record with the team's server\n"
-        "  history import FILE... --controller C [--layout 173|114|door]\n"
-        "                                   bring old parameter set files into the record\n"
-        "  REF: the start of a record's id, or latest, latest~N (N before the latest)\n"
-        "  of the controller --controller names\n"
+        "Results go to the standard output, progress and status lines to the standard\n"
+        "error. Times in JSON and CSV are ISO 8601.\n"
         "\n"
-        "Link options (defaults from the stored link settings):\n"
-        "  --port P        COM1 to COM9 (as the window resolves them) or a device path\n"
-        "  --baud N        line rate (default: the elevator rate, or the door rate with --door)\n"
-        "  --line PDS      parity N/O/E, data bits 7/8, stop bits 1/2, such as N81\n"
-        "  --special C     the special code every request carries, such as E\n"
-        "\n"
-        "Command options:\n"
-        "  --door          the door-operator controller instead of the main controller\n"
-        "  -o, --output F  params read: write a parameter set file; record: the recording;\n"
-        "                  record export: the exported file (- the standard output)\n"
-        "  --csv [F|-]     comma-separated values (params read: to file F, - standard output)\n"
-        "  --fast          params read: take each reply as soon as it is complete\n"
-        "  --gap MS        params read --fast: pause between two exchanges (default 10)\n"
-        "  --verify        params write: read every written parameter back and compare\n"
-        "  --force         params write: write a file made for another layout\n"
-        "  --layout L      params show/diff: the layout of a file whose size does not tell it\n"
-        "  --count N       watch: end after N lines\n"
-        "  --duration T    record: for T (90s, 10m, 1h, 1h30m)\n"
-        "  --vcd           record export: a value change dump\n"
-        "  --bom           record export --csv: a UTF-8 byte order mark first\n"
-
-        "  --controller C  history: a controller by elevator ID, key or given name\n"
-        "  --server S      history sync: libpq's connection string (default: historyserver\n"
-        "                  in settings.ini); passwords only from ~/.pgpass or PGPASSWORD\n"
-        "  --no-snapshot   params write: do not read and keep what the write replaces\n"
-        "  --json          info, history list/show: JSON\n"
-        "  -h, --help      this text\n"
-        "  -v, --version   the version\n"
-        "\n"
-        "Exit status: 0 success, 1 failure (no reply, a refused record, a bad file),\n"
-        "2 usage error.\n");
+        "Exit status:\n"
+        "  0    success (params diff, history diff: the two hold the same values)\n"
+        "  1    failure: no reply, a wrong controller, a refused or unconfirmed record,\n"
+        "       a file that is not a fitting parameter set (the diffs: different)\n"
+        "  2    usage error (the diffs: trouble)\n"
+        "  130  interrupted (Ctrl+C or SIGTERM)\n");
+    return text;
 }
 
 } // namespace cli

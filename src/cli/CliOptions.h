@@ -2,48 +2,31 @@
 
 #include "Identity.h"
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 
 #include <optional>
+#include <utility>
 
 namespace cli {
 
 // Exit status of every command: 0 success, 1 a failure (no reply, a
-// refused record, a file that cannot be read or is malformed), 2 a usage
-// error. `params diff` answers as diff(1): 0 the same, 1 different, 2 trouble.
-enum Exit { kSuccess = 0, kFailure = 1, kUsage = 2 };
+// refused or unconfirmed record, a file that cannot be read or is not a
+// parameter set), 2 a usage error, 130 interrupted (Ctrl+C, SIGTERM).
+// `params diff` answers as diff(1): 0 the same, 1 different, 2 trouble.
+enum Exit { kSuccess = 0, kFailure = 1, kUsage = 2, kInterrupted = 130 };
 
-enum class Command {
-    Info,
-    ClockSetNow,
-    ClockSet,
-    Faults,
-    ParamsRead,
-    ParamsWrite,
-    ParamsShow,
-    ParamsDiff,
-    Watch,
-    Record,
-    RecordExport,
-    HistoryList,
-    HistoryShow,
-    HistoryDiff,
-    HistoryExport,
-    HistoryNote,
-    HistoryName,
-    HistorySync,
-    HistoryImport,
-};
+struct CommandEntry;
 
 // A parameter set file's layout chosen with --layout.
 enum class FileLayout { Layout173, Layout114, Door };
 
-// The command line taken apart. Options not given stay unset; their
+// The command line taken apart. Options not given stay unset; the link's
 // defaults come from the stored link settings when the link is opened.
 struct CliOptions
 {
-    Command command = Command::Info;
+    const CommandEntry* command = nullptr;
     QStringList arguments;  // the command's own positional arguments
 
     // The link.
@@ -56,25 +39,31 @@ struct CliOptions
 
     bool door = false;
     bool json = false;
-    bool csv = false;        // faults, params show, params diff
-    QString csvPath;         // params read: a file, or "-" for stdout
+    bool bom = false;
+    bool quiet = false;
+    bool yes = false;
+    QString csvPath;         // a file, or "-" for stdout
     QString outputPath;      // params read -o
     bool fast = false;
     int gapMs = 10;
     bool verify = false;
     bool force = false;
+    bool partial = false;
+    QList<std::pair<int, int>> exclude;  // index ranges, both ends included
+    int retries = 2;
     std::optional<FileLayout> layout;
     int count = 0;           // watch: 0 runs until interrupted
     qint64 durationMs = 0;   // record: 0 runs until interrupted
     bool vcd = false;        // record export
-    bool bom = false;        // record export --csv: a byte order mark first
     QString controller;      // history: a controller's key, elevator ID or name
     QString server;          // history sync: a libpq connection string
     bool noSnapshot = false; // params write: no snapshot of what it replaces
     identity::ClockFields clock{};  // clock set
+
+    bool excluded(int index) const;
 };
 
-// What the command line asks for: a command to run, the help or the
+// What the command line asks for: a command to run, a help text, the
 // version, or a usage error (its text in `error`).
 struct ParsedCommandLine
 {
@@ -82,6 +71,7 @@ struct ParsedCommandLine
     Kind kind = Kind::Run;
     CliOptions options;
     QString error;
+    QString help;  // the help asked for
 };
 
 // Takes the arguments after the program name apart. Options may stand
@@ -89,7 +79,9 @@ struct ParsedCommandLine
 // "--name value" are both taken, and "--" ends the options.
 ParsedCommandLine parseCommandLine(const QStringList& arguments);
 
-// The text of --help.
+// The general help (--help), one command's, or a command group's
+// ("vardo-cli help params").
 QString helpText();
+QString commandHelp(const CommandEntry& command);
 
 } // namespace cli

@@ -1,8 +1,11 @@
 #include "ControllerLink.h"
 
+#include "Exchange.h"
 #include "FrameBuffer.h"
 #include "LinkSettings.h"
+#include "LinkWait.h"
 #include "Output.h"
+#include "ParamChains.h"
 #include "PortNames.h"
 #include "SerialChannel.h"
 
@@ -10,11 +13,32 @@
 
 namespace cli {
 
+namespace {
+
+QString openFailureText(PortOpenFailure failure)
+{
+    switch (failure) {
+    case PortOpenFailure::NoDevice:
+        return QStringLiteral("no such device");
+    case PortOpenFailure::Busy:
+        return QStringLiteral("busy: another program has it open");
+    case PortOpenFailure::Denied:
+        return QStringLiteral("permission denied (join the group dialout)");
+    case PortOpenFailure::Other:
+    case PortOpenFailure::None:
+        break;
+    }
+    return QStringLiteral("it does not work as a serial port");
+}
+
+} // namespace
+
 LinkChoice chooseLink(const CliOptions& options, bool door)
 {
     const std::optional<LinkSettings> stored = LinkSettings::read();
     const LinkSettings settings = stored.value_or(LinkSettings{});
     LinkChoice c;
+    c.door = door;
 
     if (options.port) {
         static const QRegularExpression com(QStringLiteral("^COM([0-9]{1,3})$"),
@@ -32,6 +56,7 @@ LinkChoice chooseLink(const CliOptions& options, bool door)
         c.portNumber = settings.portNumber;
         c.portName = comPortName(c.portNumber);
         c.device = resolvePortDevice(c.portNumber);
+        c.defaultPort = !stored;
     }
 
     if (options.baud)
@@ -47,9 +72,16 @@ LinkChoice chooseLink(const CliOptions& options, bool door)
     return c;
 }
 
-ControllerLink::ControllerLink(const LinkChoice& choice) : choice_(choice)
+ControllerLink::ControllerLink(const CliOptions& options, bool door) : choice_(chooseLink(options, door))
 {
-    serialChannel.setErrorReporter([](const QString& text) { printError(text); });
+    // "WARNING: ... Failed with the following error: \n<system text>\nPort: n"
+    serialChannel.setErrorReporter([this](const QString& text) {
+        if (serialChannel.lost())
+            return;
+        const QStringList lines = text.split(QLatin1Char('\n'));
+        printError(QStringLiteral("%1: the line settings cannot be applied: %2")
+                       .arg(port(), lines.value(1).trimmed()));
+    });
 }
 
 ControllerLink::~ControllerLink()
@@ -60,17 +92,62 @@ ControllerLink::~ControllerLink()
 
 bool ControllerLink::open(QObject* owner)
 {
+    const QString problem = openProblem(owner);
+    if (!problem.isEmpty())
+        printError(problem);
+    return problem.isEmpty();
+}
+
+bool ControllerLink::openSilently()
+{
+    return openProblem(nullptr).isEmpty();
+}
+
+QString ControllerLink::openProblem(QObject* owner)
+{
     specialCode = choice_.specialCode;
-    if (choice_.device.isEmpty()) {
-        printError(QStringLiteral("%1 names no device on this machine").arg(choice_.portName));
-        return false;
+    const bool opened = !choice_.device.isEmpty() &&
+                        serialChannel.openDevice(owner, choice_.device, choice_.portNumber, choice_.baud,
+                                                 choice_.parity, choice_.dataBits, choice_.stopBits,
+                                                 SerialChannel::kEventMask);
+    if (!opened) {
+        const PortOpenFailure reason =
+            choice_.device.isEmpty() ? PortOpenFailure::NoDevice : serialChannel.openFailure();
+        return QStringLiteral("cannot open %1: %2%3").arg(port(), openFailureText(reason), defaultPortHint());
     }
-    if (!serialChannel.openDevice(owner, choice_.device, choice_.portNumber, choice_.baud, choice_.parity,
-                                  choice_.dataBits, choice_.stopBits, SerialChannel::kEventMask)) {
-        printError(QStringLiteral("cannot open %1").arg(port()));
-        return false;
+    const std::optional<params::Peer> peer = params::identifyPeer();
+    if (!peer)
+        return failure();
+    const params::Peer wanted = choice_.door ? params::Peer::DoorOperator : params::Peer::MainController;
+    if (*peer != wanted) {
+        const auto name = [](params::Peer p) {
+            return p == params::Peer::DoorOperator ? QStringLiteral("the door operator")
+                                                   : QStringLiteral("the main controller");
+        };
+        return QStringLiteral("%1 answers as %2, not %3").arg(where(), name(*peer), name(wanted));
     }
-    return true;
+    return {};
+}
+
+std::optional<bool> ControllerLink::probeLayout() const
+{
+    std::optional<bool> extended;
+    {
+        LinkBusyGuard busy;
+        extended = probeExtendedLayout();
+    }
+    if (!extended)
+        printError(failure(QStringLiteral("the layout probe")));
+    return extended;
+}
+
+QString ControllerLink::defaultPortHint() const
+{
+    if (!choice_.defaultPort)
+        return {};
+    return QStringLiteral(" (no link settings are stored, so the default %1 was tried: choose a port with --port "
+                          "or in the window's serial settings)")
+        .arg(choice_.portName);
 }
 
 QString ControllerLink::port() const
@@ -80,12 +157,24 @@ QString ControllerLink::port() const
 
 QString ControllerLink::where() const
 {
-    return QStringLiteral("%1 at %2 baud").arg(port()).arg(choice_.baud);
+    return QStringLiteral("%1 at %2 baud").arg(choice_.portName).arg(choice_.baud);
 }
 
-QString ControllerLink::noReply() const
+QString ControllerLink::failure(const QString& what) const
 {
-    return QStringLiteral("no reply from the controller on %1").arg(where());
+    const QString asked = what.isEmpty() ? QString() : QStringLiteral(" to %1").arg(what);
+    if (serialChannel.lost())
+        return QStringLiteral("%1 was lost mid-read%2: the device went away").arg(port(), asked);
+    const QByteArray reply(rxFrame.text());
+    if (reply.contains(char(0x03)) && !rxFrame.checkReply())
+        return QStringLiteral("bad checksum from the controller on %1 at %2 baud%3")
+            .arg(port())
+            .arg(choice_.baud)
+            .arg(asked);
+    return QStringLiteral("no reply from the controller on %1 at %2 baud%3%4")
+        .arg(port())
+        .arg(choice_.baud)
+        .arg(asked, defaultPortHint());
 }
 
 } // namespace cli

@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <optional>
+
 class QObject;
 
 namespace cli {
@@ -21,33 +23,49 @@ struct LinkChoice
     int dataBits = 8;
     int stopBits = 1;
     char specialCode = 'E';
+    bool door = false;
+    // Neither --port nor stored settings chose the port: the default was tried.
+    bool defaultPort = false;
 };
 
 LinkChoice chooseLink(const CliOptions& options, bool door);
 
 // The channel opened for one command and closed when the object goes.
-// Until then the channel's "Application Error" reports go to stderr.
+// The channel's own reports become plain lines on stderr; a lost device is
+// told by the command's failure line instead.
 class ControllerLink
 {
 public:
-    explicit ControllerLink(const LinkChoice& choice);
+    ControllerLink(const CliOptions& options, bool door);
     ~ControllerLink();
     ControllerLink(const ControllerLink&) = delete;
     ControllerLink& operator=(const ControllerLink&) = delete;
 
-    // Sets the special code and opens the port; received bytes outside an
-    // exchange go to owner (when set). False, with the error printed, when
-    // the port cannot be opened.
+    // Sets the special code, opens the port and asks which controller
+    // answers: a door command goes on only with the door operator, any other
+    // only with the main controller. Received bytes outside an exchange go
+    // to owner (when set). False, with the reason printed, otherwise.
     bool open(QObject* owner = nullptr);
+    // The same, saying nothing: for a side read that a command can do without.
+    bool openSilently();
 
-    // "COM1 (/dev/pts/3) at 9600 baud".
+    // The layout probe: true for the controller's longer record and
+    // parameter layout; nothing, with the failure printed.
+    std::optional<bool> probeLayout() const;
+
+    // "COM1 at 9600 baud".
     QString where() const;
-    // The error line of a controller that did not answer.
-    QString noReply() const;
+    // The error line of an exchange that failed just now, of what was
+    // asked: the device went away, a bad checksum, or no reply.
+    QString failure(const QString& what = QString()) const;
 
 private:
+    // The reason open() fails; empty when the right controller answers.
+    QString openProblem(QObject* owner);
     // "COM1 (/dev/pts/3)", or the device path given.
     QString port() const;
+    // Said of a port no one chose: which default was tried, how to choose.
+    QString defaultPortHint() const;
 
     LinkChoice choice_;
 };

@@ -1,5 +1,6 @@
 #include "HistoryCommands.h"
 
+#include "Commands.h"
 #include "ControllerLink.h"
 #include "HistoryDiff.h"
 #include "HistoryRef.h"
@@ -94,12 +95,12 @@ int listControllers(HistoryStore& store, const CliOptions& options)
         printJson(list);
         return kSuccess;
     }
-    RowWriter rows(RowWriter::Format::Table, {});
+    Rows rows({});
     for (const KnownController& c : known) {
         rows.add({c.key, c.name, c.identity.programName, localTime(c.last),
                   QStringLiteral("%1 snapshots").arg(c.snapshots), QStringLiteral("%1 edits").arg(c.edits)});
     }
-    printOut(rows.bytes());
+    printOut(rows.table());
     return kSuccess;
 }
 
@@ -163,21 +164,18 @@ int listHistory(HistoryStore& store, const CliOptions& options, const QString& k
         printJson(list);
         return kSuccess;
     }
-    RowWriter rows(RowWriter::Format::Table, {});
+    Rows rows({});
     for (const HistoryEntry& e : entries) {
         rows.add({shortId(e.id), localTime(e.stamp.at), e.stamp.user, entryKind(e), layoutText(e.layout), entryWhat(e),
                   e.allNotes()});
     }
-    printOut(rows.bytes());
+    printOut(rows.table());
     return kSuccess;
 }
 
-int list(HistoryStore& store, const CliOptions& options)
+int list(HistoryStore& store, const CliOptions& options, const QString& controller)
 {
-    QString key;
-    if (!chosenController(store, options, key))
-        return kFailure;
-    return key.isEmpty() ? listControllers(store, options) : listHistory(store, options, key);
+    return controller.isEmpty() ? listControllers(store, options) : listHistory(store, options, controller);
 }
 
 int show(HistoryStore& store, const CliOptions& options, const QString& controller)
@@ -209,15 +207,10 @@ int show(HistoryStore& store, const CliOptions& options, const QString& controll
                               {QStringLiteral("parameters"), parameters}});
         return kSuccess;
     }
-    RowWriter rows(options.csv ? RowWriter::Format::Csv : RowWriter::Format::Table,
-                   {QStringLiteral("index"), QStringLiteral("name"), QStringLiteral("value"),
-                    QStringLiteral("description")});
-    for (const KeptParameter& p : kept) {
-        rows.add({QString::number(p.index), number(p), QString::number(p.value),
-                  parameterDescription(table, p.index).value_or(QString())});
-    }
-    printOut(rows.bytes());
-    return kSuccess;
+    Rows rows({QStringLiteral("index"), QStringLiteral("name"), QStringLiteral("value"), QStringLiteral("description")});
+    for (const KeptParameter& p : kept)
+        rows.add({p.index, number(p), qint64(p.value), parameterDescription(table, p.index).value_or(QString())});
+    return writeRows(options, rows) ? kSuccess : kFailure;
 }
 
 int diff(HistoryStore& store, const CliOptions& options, const QString& controller)
@@ -231,30 +224,25 @@ int diff(HistoryStore& store, const CliOptions& options, const QString& controll
                        .arg(shortId(a->id), layoutText(a->layout), shortId(b->id), layoutText(b->layout)));
         return kUsage;
     }
-    RowWriter rows(options.csv ? RowWriter::Format::Csv : RowWriter::Format::Table,
-                   {QStringLiteral("name"), QStringLiteral("description"), QStringLiteral("old"),
-                    QStringLiteral("new")});
+    Rows rows({QStringLiteral("name"), QStringLiteral("description"), QStringLiteral("old"), QStringLiteral("new")});
     const QList<DiffRow> differing = diffParameters(a->parameters(), b->parameters(), a->layout);
-    for (const DiffRow& row : differing)
-        rows.add(row.texts());
-    printOut(rows.bytes());
+    for (const DiffRow& row : differing) {
+        QList<QJsonValue> cells;
+        for (const QString& text : row.texts())
+            cells << text;
+        rows.add(cells);
+    }
+    if (!writeRows(options, rows))
+        return kUsage;
     return differing.isEmpty() ? kSuccess : kFailure;
 }
 
 int exportSnapshot(HistoryStore& store, const CliOptions& options, const QString& controller)
 {
-    if (options.outputPath.isEmpty()) {
-        printError(QStringLiteral("history export: give the file with -o FILE"));
-        return kUsage;
-    }
     const std::optional<Snapshot> s = snapshotOf(store, options.arguments[0], controller);
     if (!s)
         return kFailure;
-    if (writeParamFile(options.outputPath, s->records()) != ParamFileProblem::None) {
-        printError(fileProblemLine(options.outputPath, ParamFileProblem::CannotWrite));
-        return kFailure;
-    }
-    return kSuccess;
+    return writeResult(options.outputPath, encodeParamRecords(s->records())) ? kSuccess : kFailure;
 }
 
 int note(HistoryStore& store, const CliOptions& options, const QString& controller)
@@ -274,7 +262,7 @@ int note(HistoryStore& store, const CliOptions& options, const QString& controll
     return kSuccess;
 }
 
-int name(HistoryStore& store, const CliOptions& options)
+int name(HistoryStore& store, const CliOptions& options, const QString&)
 {
     const QString key = store.controllerNamed(options.arguments[0]).value_or(options.arguments[0]);
     if (!store.add(ControllerName{QUuid::createUuid(), key, options.arguments[1], Stamp::now()})) {
@@ -284,7 +272,7 @@ int name(HistoryStore& store, const CliOptions& options)
     return kSuccess;
 }
 
-int sync(HistoryStore& store, const CliOptions& options)
+int sync(HistoryStore& store, const CliOptions& options, const QString&)
 {
     const QString where = options.server.isEmpty() ? configuredServer() : options.server;
     if (where.isEmpty()) {
@@ -308,29 +296,18 @@ int sync(HistoryStore& store, const CliOptions& options)
 
 // Old backups keep the time of their file; the same file imported twice
 // is kept once, as its id follows from what it holds.
-int import(HistoryStore& store, const CliOptions& options)
+int import(HistoryStore& store, const CliOptions& options, const QString&)
 {
-    if (options.controller.isEmpty()) {
-        printError(QStringLiteral("history import: say whose files these are with --controller ELEVATOR-ID"));
-        return kUsage;
-    }
     const QString key = store.controllerNamed(options.controller).value_or(options.controller);
     for (const QString& path : options.arguments) {
-        const ParamFileContent file = readParamFile(path, kWholeFile);
-        if (file.problem != ParamFileProblem::None) {
-            printError(fileProblemLine(path, file.problem));
+        const std::optional<QList<ParamRecord>> records = readRecordFile(path);
+        if (!records)
             return kFailure;
-        }
-        const std::optional<ParamLayout> layout =
-            options.layout ? layoutOf(*options.layout) : layoutOfFileSize(file.records.size() * kParamRecordSize);
-        if (!layout) {
-            printError(QStringLiteral("%1: its size is none of a complete file's (692, 456 or 316 bytes): "
-                                      "give --layout 173, 114 or door")
-                           .arg(path));
+        const std::optional<ParamLayout> layout = knownFileLayout(options, path, records->size());
+        if (!layout)
             return kUsage;
-        }
         QList<KeptParameter> kept;
-        for (const ParamRecord& r : file.records)
+        for (const ParamRecord& r : *records)
             kept.append({r.index, std::nullopt, r.value});
         Snapshot s = Snapshot::make({QString(), key, QString(), QString()}, setLayoutOf(*layout),
                                     SnapshotKind::FileImport, kept);
@@ -369,9 +346,9 @@ CommandRecord::CommandRecord(const CliOptions& options)
     // the door operator's.
     CliOptions elevator = options;
     elevator.baud.reset();
-    ControllerLink link(chooseLink(elevator, false));
+    ControllerLink link(elevator, false);
     identity::IdentityValues values;
-    if (link.open() && identity::readNameplate(values))
+    if (link.openSilently() && identity::readNameplate(values))
         who_ = history::identityOf(values, port_);
 }
 
@@ -422,38 +399,76 @@ void CommandRecord::edit(const ParamLayout& layout, int index, unsigned oldValue
     tell();
 }
 
-int runHistory(const CliOptions& options)
+namespace {
+
+using HistoryWork = int (*)(HistoryStore&, const CliOptions&, const QString& controller);
+
+// Opens the store and finds the controller --controller names (empty when
+// not given), then does the work; `trouble` is the exit status when either
+// fails.
+template <HistoryWork work, int trouble = kFailure, bool findsController = true>
+int runOnStore(const CliOptions& options)
 {
     ServiceRecord record;
     HistoryStore* store = record.store();
     if (!store) {
         printError(problemLine(record.problem()));
-        return options.command == Command::HistoryDiff ? kUsage : kFailure;
+        return trouble;
     }
     QString controller;
-    if (options.command != Command::HistoryImport && !chosenController(*store, options, controller))
-        return options.command == Command::HistoryDiff ? kUsage : kFailure;
-    switch (options.command) {
-    case Command::HistoryList:
-        return list(*store, options);
-    case Command::HistoryShow:
-        return show(*store, options, controller);
-    case Command::HistoryDiff:
-        return diff(*store, options, controller);
-    case Command::HistoryExport:
-        return exportSnapshot(*store, options, controller);
-    case Command::HistoryNote:
-        return note(*store, options, controller);
-    case Command::HistoryName:
-        return name(*store, options);
-    case Command::HistorySync:
-        return sync(*store, options);
-    case Command::HistoryImport:
-        return import(*store, options);
-    default:
-        break;
-    }
-    return kUsage;
+    if (findsController && !chosenController(*store, options, controller))
+        return trouble;
+    return work(*store, options, controller);
+}
+
+QString takeExportFile(CliOptions& o)
+{
+    return o.outputPath.isEmpty() ? QStringLiteral("give the file with -o FILE") : QString();
+}
+
+QString takeImportController(CliOptions& o)
+{
+    return o.controller.isEmpty() ? QStringLiteral("say whose files these are with --controller ELEVATOR-ID")
+                                  : QString();
+}
+
+} // namespace
+
+QList<CommandEntry> historyCommands()
+{
+    const QString controller = QStringLiteral("controller");
+    const QString refs = QStringLiteral(
+        "REF is the start of a record's id, or latest, latest~N (N before the latest) of the\n"
+        "controller --controller names.");
+    const auto words = [](const char* command) {
+        return QStringList{QStringLiteral("history"), QLatin1String(command)};
+    };
+    return {
+        {words("list"), QString(), 0, 0, {controller, QStringLiteral("json")}, false,
+         QStringLiteral("the controllers of the service record, or one's records (--controller)"),
+         QStringLiteral("Every complete read of a parameter set is kept, and a write keeps what it replaced\n"
+                        "and what it left, in the service record (history.sqlite in the data folder)."),
+         runOnStore<list>},
+        {words("show"), QStringLiteral("REF"), 1, 1,
+         {controller, QStringLiteral("json"), QStringLiteral("csv"), QStringLiteral("bom")}, false,
+         QStringLiteral("a snapshot's parameters"), refs, runOnStore<show>},
+        {words("diff"), QStringLiteral("REF REF"), 2, 2, {controller, QStringLiteral("csv"), QStringLiteral("bom")},
+         false, QStringLiteral("the parameters two snapshots hold differently (exit 0 same, 1 different, 2 trouble)"),
+         refs, runOnStore<diff, kUsage>},
+        {words("export"), QStringLiteral("REF"), 1, 1, {controller, QStringLiteral("output")}, false,
+         QStringLiteral("a snapshot as a parameter set file (-o FILE)"), refs, runOnStore<exportSnapshot>,
+         takeExportFile},
+        {words("note"), QStringLiteral("REF TEXT"), 2, 2, {controller}, false,
+         QStringLiteral("add a note to a snapshot or an edit"), refs, runOnStore<note>},
+        {words("name"), QStringLiteral("C NAME"), 2, 2, {}, false, QStringLiteral("give a controller a name"),
+         QString(), runOnStore<name, kFailure, false>},
+        {words("sync"), QString(), 0, 0, {QStringLiteral("server")}, false,
+         QStringLiteral("share the service record with the team's server"),
+         QStringLiteral("Passwords only from ~/.pgpass or PGPASSWORD."), runOnStore<sync, kFailure, false>},
+        {words("import"), QStringLiteral("FILE..."), 1, -1, {controller, QStringLiteral("layout")}, false,
+         QStringLiteral("bring old parameter set files into the service record (--controller C)"), QString(),
+         runOnStore<import, kFailure, false>, takeImportController},
+    };
 }
 
 } // namespace cli

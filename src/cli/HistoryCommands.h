@@ -47,7 +47,4 @@ private:
 
 QList<history::KeptParameter> keptOf(const QList<params::ParamRow>& rows);
 
-// history list/show/diff/export/note/name/sync/import: the service record.
-int runHistory(const CliOptions& options);
-
 } // namespace cli

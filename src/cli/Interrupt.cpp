@@ -18,6 +18,7 @@ sigset_t interruptSet()
     sigset_t set;
     sigemptyset(&set);
     sigaddset(&set, SIGINT);
+    sigaddset(&set, SIGTERM);
     return set;
 }
 
@@ -36,11 +37,13 @@ InterruptWatch::InterruptWatch(std::function<void()> onInterrupt)
     }
     notifier_ = std::make_unique<QSocketNotifier>(fd_, QSocketNotifier::Read);
     QObject::connect(notifier_.get(), &QSocketNotifier::activated, notifier_.get(),
-                     [fd = fd_, onInterrupt = std::move(onInterrupt)] {
+                     [this, fd = fd_, onInterrupt = std::move(onInterrupt)] {
                          signalfd_siginfo info;
                          while (::read(fd, &info, sizeof info) == ssize_t(sizeof info)) {
                          }
-                         onInterrupt();
+                         interrupted_ = true;
+                         if (onInterrupt)
+                             onInterrupt();
                      });
 }
 

@@ -1,12 +1,40 @@
 #include "Output.h"
 
+#include "CliOptions.h"
 #include "Exports.h"
+#include "FileNames.h"
 
-#include <QSaveFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 
 #include <cstdio>
 
 namespace cli {
+
+namespace {
+
+QString cellText(const QJsonValue& value)
+{
+    if (value.isDouble())
+        return QString::number(value.toInteger());
+    if (value.isBool())
+        return value.toBool() ? QStringLiteral("true") : QStringLiteral("false");
+    return value.toString();
+}
+
+// A tab or line break inside a field would shift a table's columns.
+QString tableCell(const QJsonValue& value)
+{
+    QString cell = cellText(value);
+    for (QChar& c : cell) {
+        if (c == QLatin1Char('\t') || c == QLatin1Char('\n') || c == QLatin1Char('\r'))
+            c = QLatin1Char(' ');
+    }
+    return cell;
+}
+
+} // namespace
 
 void printOut(const QString& text)
 {
@@ -19,6 +47,11 @@ void printOut(const QByteArray& bytes)
     std::fflush(stdout);
 }
 
+bool standardOutputOk()
+{
+    return std::fflush(stdout) == 0 && !std::ferror(stdout);
+}
+
 void printError(const QString& text)
 {
     QString line = text.trimmed();
@@ -29,36 +62,71 @@ void printError(const QString& text)
     std::fflush(stderr);
 }
 
-RowWriter::RowWriter(Format format, const QStringList& csvHeader) : format_(format)
+void printStatus(const CliOptions& options, const QString& text)
 {
-    if (format_ == Format::Csv)
-        line(csvHeader);
+    if (options.quiet)
+        return;
+    const QByteArray bytes = (text + QLatin1Char('\n')).toUtf8();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stderr);
+    std::fflush(stderr);
 }
 
-void RowWriter::add(const QStringList& fields)
+QByteArray jsonLine(const QJsonValue& value)
 {
-    line(fields);
+    QByteArray text;
+    if (value.isArray())
+        text = QJsonDocument(value.toArray()).toJson(QJsonDocument::Compact);
+    else
+        text = QJsonDocument(value.toObject()).toJson(QJsonDocument::Compact);
+    return text + '\n';
 }
 
-void RowWriter::line(const QStringList& fields)
+QByteArray Rows::table() const
 {
-    QStringList out;
-    out.reserve(fields.size());
-    for (const QString& f : fields) {
-        if (format_ == Format::Csv) {
-            out << csvField(f);
-        } else {
-            // A tab or line break inside a field would shift the columns.
-            QString cell = f;
-            for (QChar& c : cell) {
-                if (c == QLatin1Char('\t') || c == QLatin1Char('\n') || c == QLatin1Char('\r'))
-                    c = QLatin1Char(' ');
-            }
-            out << cell;
-        }
+    QByteArray out;
+    for (const QList<QJsonValue>& row : rows_) {
+        QStringList cells;
+        for (const QJsonValue& value : row)
+            cells << tableCell(value);
+        out += cells.join(QLatin1Char('\t')).toUtf8() + '\n';
     }
-    bytes_ += out.join(format_ == Format::Csv ? QLatin1Char(',') : QLatin1Char('\t')).toUtf8();
-    bytes_ += '\n';
+    return out;
+}
+
+QByteArray Rows::csv(bool bom) const
+{
+    QByteArray out = bom ? QByteArray("\xEF\xBB\xBF") : QByteArray();
+    QStringList header;
+    for (const QString& column : columns_)
+        header << csvField(column);
+    out += header.join(QLatin1Char(',')).toUtf8() + '\n';
+    for (const QList<QJsonValue>& row : rows_) {
+        QStringList cells;
+        for (const QJsonValue& value : row)
+            cells << csvField(cellText(value));
+        out += cells.join(QLatin1Char(',')).toUtf8() + '\n';
+    }
+    return out;
+}
+
+QByteArray Rows::json() const
+{
+    QJsonArray array;
+    for (const QList<QJsonValue>& row : rows_) {
+        QJsonObject object;
+        for (qsizetype i = 0; i < columns_.size() && i < row.size(); ++i)
+            object.insert(columns_[i], row[i]);
+        array.append(object);
+    }
+    return jsonLine(array);
+}
+
+bool writeRows(const CliOptions& options, const Rows& rows)
+{
+    if (!options.csvPath.isEmpty())
+        return writeResult(options.csvPath, rows.csv(options.bom));
+    printOut(options.json ? rows.json() : rows.table());
+    return true;
 }
 
 QString csvField(const QString& text)
@@ -66,16 +134,13 @@ QString csvField(const QString& text)
     return recorder::csvQuoted(text);
 }
 
-bool writeResult(const QString& path, const QByteArray& bytes)
+bool writeResult(const QString& name, const QByteArray& bytes)
 {
-    if (path == QLatin1String("-")) {
-        std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
-        return std::fflush(stdout) == 0 && !std::ferror(stdout);
-    }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    return file.write(bytes) == bytes.size() && file.commit();
+    if (writeFileBytes(name, bytes))
+        return true;
+    printError(name == QLatin1String("-") ? QStringLiteral("cannot write to the standard output")
+                                          : QStringLiteral("%1: cannot write the file").arg(shownName(name)));
+    return false;
 }
 
 } // namespace cli

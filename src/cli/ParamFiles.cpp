@@ -1,11 +1,22 @@
 #include "ParamFiles.h"
 
+#include "FileNames.h"
+#include "Output.h"
+#include "ParamFileCheck.h"
+
 namespace cli {
 
-std::optional<ParamLayout> layoutOfFileSize(qsizetype bytes)
+namespace {
+
+// Far beyond any controller's list (256 indexes at most).
+constexpr qint64 kLongestFile = 64 * 1024;
+
+} // namespace
+
+std::optional<ParamLayout> layoutOfRecordCount(qsizetype records)
 {
     for (const ParamLayout& layout : {kLayout173, kLayout114, kDoorLayout}) {
-        if (bytes == qsizetype(layout.count) * kParamRecordSize)
+        if (records == layout.count)
             return layout;
     }
     return std::nullopt;
@@ -24,23 +35,16 @@ ParamLayout layoutOf(FileLayout choice)
     return kLayout173;
 }
 
-QString layoutName(const ParamLayout& layout)
+std::optional<QList<ParamRecord>> readRecordFile(const QString& name)
 {
-    switch (layout.table) {
-    case ParamTable::Layout114:
-        return QStringLiteral("the 114-parameter elevator layout");
-    case ParamTable::Door:
-        return QStringLiteral("the door operator's layout");
-    case ParamTable::Layout173:
-        break;
-    }
-    return QStringLiteral("the 173-parameter elevator layout");
-}
-
-QString fileProblemLine(const QString& path, ParamFileProblem problem)
-{
+    const std::optional<QByteArray> bytes = readFileBytes(name, kLongestFile);
+    ParamFileContent content{{}, ParamFileProblem::CannotOpen};
+    if (bytes)
+        content = decodeParamRecords(*bytes, int(kLongestFile / kParamRecordSize));
     QString what;
-    switch (problem) {
+    switch (content.problem) {
+    case ParamFileProblem::None:
+        return content.records;
     case ParamFileProblem::CannotOpen:
         what = QStringLiteral("cannot open the file");
         break;
@@ -51,12 +55,37 @@ QString fileProblemLine(const QString& path, ParamFileProblem problem)
         what = QStringLiteral("not a parameter set file: its size is not a whole number of 4-byte records");
         break;
     case ParamFileProblem::CannotWrite:
-        what = QStringLiteral("cannot write the file");
-        break;
-    case ParamFileProblem::None:
         break;
     }
-    return QStringLiteral("%1: %2 (%3)").arg(path, what, paramFileProblemText(problem));
+    printError(QStringLiteral("%1: %2").arg(shownName(name), what));
+    return std::nullopt;
+}
+
+std::optional<std::optional<ParamLayout>> fileLayout(const CliOptions& options, const QString& name,
+                                                      qsizetype records)
+{
+    const std::optional<ParamLayout> bySize = layoutOfRecordCount(records);
+    if (!options.layout)
+        return bySize;
+    const ParamLayout chosen = layoutOf(*options.layout);
+    if (bySize && bySize->table != chosen.table) {
+        printError(QStringLiteral("%1 holds a complete set of %2, not of %3")
+                       .arg(shownName(name), params::layoutName(*bySize), params::layoutName(chosen)));
+        return std::nullopt;
+    }
+    return std::optional<ParamLayout>(chosen);
+}
+
+std::optional<ParamLayout> knownFileLayout(const CliOptions& options, const QString& name, qsizetype records)
+{
+    const std::optional<std::optional<ParamLayout>> known = fileLayout(options, name, records);
+    if (known && !*known) {
+        printError(QStringLiteral("%1: its size (%2 bytes) is none of a complete file's (692, 456 or 316): "
+                                  "give --layout 173, 114 or door")
+                       .arg(shownName(name))
+                       .arg(records * kParamRecordSize));
+    }
+    return known ? *known : std::nullopt;
 }
 
 } // namespace cli

@@ -4,6 +4,7 @@
 #include "ParamFile.h"
 #include "ParamLayout.h"
 
+#include <QList>
 #include <QString>
 
 #include <optional>
@@ -12,22 +13,25 @@
 // window's own reading and writing of them.
 namespace cli {
 
-// Enough records for any file the window accepts: a file read with this
-// many is read whole, so its record count tells its size.
-inline constexpr int kWholeFile = 64 * 1024 / kParamRecordSize;
-
-// The layout a complete file of this many bytes was saved from: 692 the
-// 173-parameter elevator controller, 456 the 114-parameter one, 316 the
-// door operator; nothing for any other size.
-std::optional<ParamLayout> layoutOfFileSize(qsizetype bytes);
+// The layout a complete file of this many records was saved from: 173 the
+// 173-parameter elevator controller, 114 the 114-parameter one, 79 the door
+// operator; nothing for any other count.
+std::optional<ParamLayout> layoutOfRecordCount(qsizetype records);
 
 ParamLayout layoutOf(FileLayout choice);
 
-// "the 173-parameter elevator layout", ...
-QString layoutName(const ParamLayout& layout);
+// Reads a parameter set file whole; nothing, with the error line printed,
+// when it cannot be read or is not a parameter set file.
+std::optional<QList<ParamRecord>> readRecordFile(const QString& name);
 
-// The error line of a file the window would refuse: the path, what is
-// wrong in English and the window's own message.
-QString fileProblemLine(const QString& path, ParamFileProblem problem);
+// The layout a file's size tells, checked against --layout: a file whose
+// size is a complete set of another layout than --layout names is refused.
+// Nothing, with the error line printed, when refused; the layout stays
+// open (nullopt inside) when neither the size nor --layout tells one.
+std::optional<std::optional<ParamLayout>> fileLayout(const CliOptions& options, const QString& name,
+                                                      qsizetype records);
+// The same, where the layout must be known: nothing, with the error line
+// printed, also when neither the size nor --layout tells it.
+std::optional<ParamLayout> knownFileLayout(const CliOptions& options, const QString& name, qsizetype records);
 
 } // namespace cli

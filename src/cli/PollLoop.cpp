@@ -1,10 +1,7 @@
 #include "PollLoop.h"
 
 #include "ControllerLink.h"
-#include "Exchange.h"
 #include "LinkEvents.h"
-#include "LinkWait.h"
-#include "Output.h"
 
 namespace cli {
 
@@ -54,14 +51,7 @@ std::optional<bool> openForPolling(ControllerLink& link, PollLoop& loop)
 {
     if (!link.open(&loop))
         return std::nullopt;
-    std::optional<bool> extended;
-    {
-        LinkBusyGuard busy;
-        extended = probeExtendedLayout();
-    }
-    if (!extended)
-        printError(link.noReply());
-    return extended;
+    return link.probeLayout();
 }
 
 } // namespace cli

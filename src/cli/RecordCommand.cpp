@@ -1,5 +1,7 @@
-#include "RecordCommand.h"
+// record and record export: the flight recorder's recording of the line,
+// and its export for logic-analyzer viewers and spreadsheets.
 
+#include "Commands.h"
 #include "ControllerLink.h"
 #include "Exchange.h"
 #include "Exports.h"
@@ -37,7 +39,8 @@ constexpr int kSilenceMs = 5000;
 class LineRecorder : public PollLoop
 {
 public:
-    LineRecorder(QFile& file, qint64 durationMs) : file_(file), durationMs_(durationMs)
+    LineRecorder(QFile& file, const CliOptions& options)
+        : file_(file), options_(options), durationMs_(options.durationMs)
     {
         observer_ = serialChannel.addTrafficObserver([this](bool sent, const char* bytes, int count) {
             if (sent && recorder::recorderKeeps(traffic::Direction::Sent, bytes, count))
@@ -63,7 +66,7 @@ protected:
         clock_.start();
         sinceFrame_.start();
         if (durationMs_ > 0) {
-            progress_.emplace(QStringLiteral("recording (s)"), int(durationMs_ / 1000));
+            progress_.emplace(options_, QStringLiteral("recording (s)"), int(durationMs_ / 1000));
             progress_->show(0);
         }
     }
@@ -113,6 +116,7 @@ private:
     }
 
     QFile& file_;
+    const CliOptions& options_;
     qint64 durationMs_;
     QElapsedTimer clock_;
     QElapsedTimer sinceFrame_;
@@ -138,13 +142,14 @@ void learnController(recorder::RecordingHeader& header, bool extended)
     header.floors = floors.value_or(0);
 }
 
-} // namespace
-
+// record: polls status and I/O in turn at the pages' pace and writes the
+// frames the flight recorder keeps to a recording, for --duration or until
+// interrupted.
 int runRecord(const CliOptions& options)
 {
-    ControllerLink link(chooseLink(options, false));
+    ControllerLink link(options, false);
     QFile file;
-    LineRecorder line(file, options.durationMs);
+    LineRecorder line(file, options);
     InterruptWatch interrupt([&line] { line.finish(kSuccess); });
     const std::optional<bool> extended = openForPolling(link, line);
     if (!extended)
@@ -172,6 +177,9 @@ int runRecord(const CliOptions& options)
     return code;
 }
 
+// record export FILE --vcd [-o OUT] | --csv OUT [--bom]: the recording as a
+// value change dump (beside it unless -o names OUT) or as comma-separated
+// values.
 int runRecordExport(const CliOptions& options)
 {
     const QString input = options.arguments.value(0);
@@ -182,18 +190,47 @@ int runRecordExport(const CliOptions& options)
     }
     recorder::TrackSet tracks(read.recording->header);
     tracks.addAll(read.recording->entries);
-    const QByteArray bytes = options.vcd ? recorder::vcdText(tracks) : recorder::csvText(tracks, options.bom);
+    if (!options.vcd)
+        return writeResult(options.csvPath, recorder::csvText(tracks, options.bom)) ? kSuccess : kFailure;
     QString output = options.outputPath;
     if (output.isEmpty()) {
         const QFileInfo info(input);
-        output = info.path() + QLatin1Char('/') + info.completeBaseName() +
-                 (options.vcd ? QStringLiteral(".vcd") : QStringLiteral(".csv"));
+        output = info.path() + QLatin1Char('/') + info.completeBaseName() + QStringLiteral(".vcd");
     }
-    if (!writeResult(output, bytes)) {
-        printError(QStringLiteral("cannot write %1").arg(output));
-        return kFailure;
-    }
-    return kSuccess;
+    return writeResult(output, recorder::vcdText(tracks)) ? kSuccess : kFailure;
+}
+
+QString takeRecordOutput(CliOptions& o)
+{
+    return o.outputPath.isEmpty() ? QStringLiteral("-o FILE is required (- for the standard output)") : QString();
+}
+
+QString takeExportFormat(CliOptions& o)
+{
+    if (o.vcd == !o.csvPath.isEmpty())
+        return QStringLiteral("give --vcd or --csv FILE");
+    if (!o.csvPath.isEmpty() && !o.outputPath.isEmpty())
+        return QStringLiteral("-o goes with --vcd; --csv names its own file");
+    return {};
+}
+
+} // namespace
+
+QList<CommandEntry> recordCommands()
+{
+    return {
+        {{QStringLiteral("record")}, QString(), 0, 0, {QStringLiteral("output"), QStringLiteral("duration")}, true,
+         QStringLiteral("poll status and I/O in turn and record the frames (-o FILE)"),
+         QStringLiteral("Records until Ctrl+C, or for --duration. Fault reports are acknowledged as the\n"
+                        "window does and told on stderr. The recording opens in the window's timeline."),
+         runRecord, takeRecordOutput},
+        {{QStringLiteral("record"), QStringLiteral("export")}, QStringLiteral("FILE"), 1, 1,
+         {QStringLiteral("vcd"), QStringLiteral("output"), QStringLiteral("csv"), QStringLiteral("bom")}, false,
+         QStringLiteral("a recording as a value change dump (--vcd) or as CSV (--csv FILE)"),
+         QStringLiteral("--vcd writes FILE's name with .vcd beside it unless -o names another file.\n"
+                        "--csv writes CSV to its file (- the standard output)."),
+         runRecordExport, takeExportFormat},
+    };
 }
 
 } // namespace cli

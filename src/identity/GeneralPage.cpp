@@ -209,8 +209,7 @@ void GeneralPage::setElevatorId()
     if (!sendable(elevatorIdEdit_, kIdNotAscii))
         return;
     clockTimer_.stop();
-    request::setElevatorId(identity::textWithCr(elevatorIdEdit_->text(), identity::kElevatorIdLength).constData());
-    sendRequest();
+    identity::sendElevatorId(elevatorIdEdit_->text());
     activate();
 }
 
@@ -219,12 +218,7 @@ void GeneralPage::setTelephone()
     if (!sendable(telephoneEdit_, kTelephoneNotAscii))
         return;
     clockTimer_.stop();
-    bool accepted = false;
-    {
-        LinkBusyGuard busy;
-        request::setTelephone(identity::textWithCr(telephoneEdit_->text(), identity::kTelephoneLength).constData());
-        accepted = accept::flagged('F', '2', 5)(transact(500, 30));
-    }
+    const bool accepted = identity::setTelephone(telephoneEdit_->text());
     QPointer<GeneralPage> self(this);
     prompts::showMessage(accepted ? kTelephoneSet : kTelephoneRefused);
     if (self)
@@ -237,8 +231,7 @@ void GeneralPage::resetRunCounter()
     if (!prompts::askYesNo(QStringLiteral("确定要将运行次数清零吗？")))
         return;
     clockTimer_.stop();
-    request::resetRunCounter();
-    sendRequest();
+    identity::sendRunCounterReset();
     activate();
 }
 

@@ -78,4 +78,23 @@ bool sendClock(const ClockFields& fields)
     return accept::flagged('F', '9', 5)(transact(50, 30));
 }
 
+void sendElevatorId(const QString& id)
+{
+    request::setElevatorId(textWithCr(id, kElevatorIdLength).constData());
+    sendRequest();
+}
+
+bool setTelephone(const QString& number)
+{
+    LinkBusyGuard busy;
+    request::setTelephone(textWithCr(number, kTelephoneLength).constData());
+    return accept::flagged('F', '2', 5)(transact(500, 30));
+}
+
+void sendRunCounterReset()
+{
+    request::resetRunCounter();
+    sendRequest();
+}
+
 } // namespace identity

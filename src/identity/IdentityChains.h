@@ -26,4 +26,15 @@ std::optional<ClockFields> readClockFields();
 // confirmation, 'F' '9' with 'F' at index 5.
 bool sendClock(const ClockFields& fields);
 
+// 'F' '1' with the ID's first 9 characters and a CR; no reply is read (a
+// read of the identity shows what the controller took).
+void sendElevatorId(const QString& id);
+
+// 'F' '2' with the number's first 13 characters and a CR; true when the
+// reply said it was taken ('F' '2' with 'F' at index 5).
+bool setTelephone(const QString& number);
+
+// 'F' 'R' '1': the run counter back to 0; no reply is read.
+void sendRunCounterReset();
+
 } // namespace identity

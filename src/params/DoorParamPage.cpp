@@ -11,6 +11,7 @@ const ParamPageProfile kDoor{
     .controller = params::kDoorController,
     .readFailure = QStringLiteral("通讯失败，请刷新!"),
     .endsOnTabChoice = false,
+    .checksPeer = true,
     .editors = {},
     .fileName = QStringLiteral("门机参数"),
     .fileFilter = QStringLiteral("门机参数(*.F)|*.F||"),

@@ -11,6 +11,7 @@ const ParamPageProfile kElevator{
     .controller = params::kElevatorController,
     .readFailure = QStringLiteral("通讯失败，请刷新!"),
     .endsOnTabChoice = true,
+    .checksPeer = false,
     .editors = kElevatorEditors,
     .fileName = QStringLiteral("电梯参数"),
     .fileFilter = QStringLiteral("电梯参数(*.F)|*.F||"),

@@ -17,9 +17,19 @@ constexpr int kValueCharsIndex = 7;
 constexpr Tries kValueCharsTries{
     .tries = 2, .waitMs = 100, .wanted = 20, .afterFailureMs = 100, .pauseAfterSilence = false};
 
+// The tries of a fast exchange: no fixed wait, the reply taken as soon as
+// its ETX arrives.
+Tries fastened(Tries tries, int replyTimeoutMs)
+{
+    tries.waitMs = 0;
+    tries.replyTimeoutMs = replyTimeoutMs;
+    return tries;
+}
+
 } // namespace
 
 const ParamController kElevatorController{
+    .peer = Peer::MainController,
     .fixedLayout = nullptr,
     .settleMs = 0,
     .readTries = {.tries = 2, .waitMs = 50, .wanted = 20},
@@ -30,6 +40,7 @@ const ParamController kElevatorController{
 };
 
 const ParamController kDoorController{
+    .peer = Peer::DoorOperator,
     .fixedLayout = &kDoorLayout,
     .settleMs = 100,
     .readTries = {.tries = 1, .waitMs = 50, .wanted = 20},
@@ -38,6 +49,18 @@ const ParamController kDoorController{
     .rereadTries = {.tries = 2, .waitMs = 50, .wanted = 20, .beforeMs = 50},
     .importFlagIndex = 7,
 };
+
+std::optional<Peer> identifyPeer()
+{
+    // The reply is taken as soon as it is complete: the check costs a
+    // command little more than the frames' own time.
+    constexpr Tries kIdentifyTries{.tries = 2, .waitMs = 0, .wanted = 20, .replyTimeoutMs = 500};
+    LinkBusyGuard busy;
+    request::readParameter(0);
+    if (!exchangeUntil(kIdentifyTries, accept::framed('A', '5')))
+        return std::nullopt;
+    return decodeParamReply(rxFrame, false).number == 0 ? Peer::DoorOperator : Peer::MainController;
+}
 
 std::optional<ParamLayout> readLayout(const ParamController& controller)
 {
@@ -65,11 +88,7 @@ ReadAllResult readAllParameters(const ParamController& controller, const ReadAll
     if (observer.layoutKnown)
         observer.layoutKnown(*layout);
 
-    Tries tries = controller.readTries;
-    if (pace.fast) {
-        tries.waitMs = 0;
-        tries.replyTimeoutMs = pace.replyTimeoutMs;
-    }
+    const Tries tries = pace.fast ? fastened(controller.readTries, pace.replyTimeoutMs) : controller.readTries;
     for (int i = 0; i < layout->count; ++i) {
         if (pace.fast && i > 0)
             exchangeWait(pace.gapMs);
@@ -140,12 +159,43 @@ ValueChars readValueChars(int index)
 
 std::optional<unsigned> readParameterBack(const ParamController& controller, const ParamLayout& layout, int index)
 {
+    const std::optional<ParamRow> row = readParameterRow(controller, layout, index);
+    return row ? std::optional<unsigned>(row->value) : std::nullopt;
+}
+
+std::optional<ParamRow> readParameterRow(const ParamController& controller, const ParamLayout& layout, int index,
+                                         bool fast)
+{
     LinkBusyGuard busy;
     request::readParameter(index);
-    if (!exchangeUntil(controller.rereadTries, accept::framed('A', '5')))
+    const Tries tries = fast ? fastened(controller.rereadTries, ReadPace{}.replyTimeoutMs) : controller.rereadTries;
+    if (!exchangeUntil(tries, accept::framed('A', '5')))
         return std::nullopt;
-    return decodeParamReply(rxFrame, layout.oneByte(index)).value;
+    const ParamReading reading = decodeParamReply(rxFrame, layout.oneByte(index));
+    return ParamRow{index, reading.number, reading.value, parameterDescription(layout.table, index).value_or(QString())};
 }
+
+namespace {
+
+// One record sent once; the reply judged by its own whole 'F' '5' frame.
+struct RecordReply
+{
+    WriteOutcome outcome = WriteOutcome::Unconfirmed;
+    bool answered = false;  // anything came at all
+};
+
+RecordReply sendRecord(const ParamController& controller, const ParamRecord& record, bool fast)
+{
+    constexpr int kFastTimeoutMs = 300;
+    request::writeParameter(record.index, record.value);
+    const int got = fast ? transactAsItComes(0, kImportWrite.wanted, kFastTimeoutMs)
+                         : transact(kImportWrite.waitMs, kImportWrite.wanted);
+    if (got == 0 || !replyIs('F', '5'))
+        return {WriteOutcome::Unconfirmed, got > 0};
+    return {rxFrame.at(controller.importFlagIndex) == 'F' ? WriteOutcome::Confirmed : WriteOutcome::Refused, true};
+}
+
+} // namespace
 
 std::optional<RefusedRecord> writeRecords(const ParamController& controller, const QList<ParamRecord>& records,
                                           const std::function<void(int written)>& progress)
@@ -153,19 +203,22 @@ std::optional<RefusedRecord> writeRecords(const ParamController& controller, con
     LinkBusyGuard busy;
     int written = 0;
     for (const ParamRecord& record : records) {
-        request::writeParameter(record.index, record.value);
-        // Written only on its own confirmation: 'F' '5' with the flag.
-        int got = 0;
-        const bool confirmed = exchangeUntil(kImportWrite, [&controller, &got](int count) {
-            got = count;
-            return accept::flagged('F', '5', controller.importFlagIndex)(count);
-        });
-        if (!confirmed)
-            return RefusedRecord{record.index, got > 0, got > 0 && replyIs('F', '5')};
+        const RecordReply reply = sendRecord(controller, record, false);
+        if (reply.outcome != WriteOutcome::Confirmed)
+            return RefusedRecord{record.index, reply.answered, reply.outcome == WriteOutcome::Refused};
         if (progress)
             progress(++written);
     }
     return std::nullopt;
+}
+
+WriteOutcome writeRecord(const ParamController& controller, const ParamRecord& record, int retries, bool fast)
+{
+    LinkBusyGuard busy;
+    WriteOutcome outcome = WriteOutcome::Unconfirmed;
+    for (int attempt = 0; attempt <= retries && outcome == WriteOutcome::Unconfirmed; ++attempt)
+        outcome = sendRecord(controller, record, fast).outcome;
+    return outcome;
 }
 
 bool resetParameters()

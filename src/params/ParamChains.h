@@ -18,10 +18,15 @@
 // and the command line both run them. Each holds linkBusy for its whole run.
 namespace params {
 
+// The two controllers on the line. The main controller numbers parameter
+// index 0 as F1, the door operator as F0: that tells them apart.
+enum class Peer { MainController, DoorOperator };
+
 // How one controller's parameters are read and written: the elevator
 // controller's and the door operator's differ in these only.
 struct ParamController
 {
+    Peer peer;           // the controller these are for
     // Without a fixed layout the layout probe chooses one (173 or 114).
     const ParamLayout* fixedLayout;
     int settleMs;        // before the first read of a read-all
@@ -73,6 +78,10 @@ struct ReadPace
     int gapMs = 10;
 };
 
+// Which controller answers: 'A' '5' HH(0), two tries, each reply taken as
+// soon as it is complete (within 500 ms); nothing when no framed reply came.
+std::optional<Peer> identifyPeer();
+
 // The controller's layout: the fixed one, or the probe's choice; nothing
 // when the probe had no answer.
 std::optional<ParamLayout> readLayout(const ParamController& controller);
@@ -117,6 +126,10 @@ std::optional<std::array<char, 5>> valueCharsOfReply();
 
 // The read-back after a write; nothing when both tries failed.
 std::optional<unsigned> readParameterBack(const ParamController& controller, const ParamLayout& layout, int index);
+// The same, with the controller's number for the parameter and its
+// description; fast: each reply taken as soon as it is complete.
+std::optional<ParamRow> readParameterRow(const ParamController& controller, const ParamLayout& layout, int index,
+                                         bool fast = false);
 
 // The record that ended a file's write: not answered at all, refused by
 // the controller ('F' '5' without the flag), or answered with something
@@ -135,6 +148,16 @@ struct RefusedRecord
 // count written so far.
 std::optional<RefusedRecord> writeRecords(const ParamController& controller, const QList<ParamRecord>& records,
                                           const std::function<void(int written)>& progress = {});
+
+// What became of one record written: the controller's own whole 'F' '5'
+// frame with 'F' at its flag index confirms it, without the flag refuses
+// it; a record without such a frame may have been written or not.
+enum class WriteOutcome { Confirmed, Refused, Unconfirmed };
+
+// Writes one record; a record left unconfirmed is sent again up to
+// `retries` times (writing a value twice is harmless). Fast: the reply is
+// taken as soon as it is complete instead of after the fixed wait.
+WriteOutcome writeRecord(const ParamController& controller, const ParamRecord& record, int retries, bool fast);
 
 // 'F' 'R' '3': every parameter back to its factory value. True only on
 // its confirmation: 'F' 'R' with 'F' at index 6.

@@ -53,11 +53,11 @@ private:
 
 } // namespace
 
-FieldCheck checkParameterValue(const QString& text)
+FieldCheck checkParameterValue(const QString& text, const params::ValueRange& range)
 {
-    FieldCheck check = checkUnsigned(text, 0, 65535);
+    FieldCheck check = checkUnsigned(text, range.least, range.most);
     if (!check.value)
-        check.refusal = rangeRefusal(0, 65535);
+        check.refusal = rangeRefusal(range.least, range.most);
     return check;
 }
 
@@ -155,6 +155,7 @@ void ParamPage::deactivate()
 // activation reads it anew, layout probe included.
 void ParamPage::linkRestored()
 {
+    peerConfirmed_ = false;
     list_->clearRows();
     complete_ = false;
 }
@@ -208,6 +209,8 @@ void ParamPage::editSelected()
     if (row < 0)
         return;
     const int index = int(list_->rowData(row));
+    if (!rightPeer())
+        return;
     const unsigned oldValue = unsigned(std::uint16_t(leadingInteger(list_->cell(row, kValueColumn))));
     editWrite_.reset();
     bool reread = false;
@@ -242,10 +245,11 @@ bool ParamPage::editValue(int index, int row)
     dialog.prompt = list_->cell(row, kDescriptionColumn);
     dialog.valueText = list_->cell(row, kValueColumn);
     // A refused value keeps the dialog open for correcting; nothing is sent.
-    dialog.check = [](const QString& text) { return checkParameterValue(text).refusal; };
+    const params::ValueRange range = params::parameterRange(layout_, index);
+    dialog.check = [range](const QString& text) { return checkParameterValue(text, range).refusal; };
     if (dialog.exec() != QDialog::Accepted)
         return false;
-    const FieldCheck value = checkParameterValue(dialog.valueText);
+    const FieldCheck value = checkParameterValue(dialog.valueText, range);
     if (!value.value)
         return false;
     editWrite_ = {unsigned(*value.value), params::writeParameter(index, unsigned(*value.value))};
@@ -307,10 +311,26 @@ void ParamPage::rereadParameter(int index)
         list_->setCell(row, kValueColumn, QString::number(*value));
 }
 
+// The door page reaches the main controller when both run at one rate;
+// its values would land in the wrong controller.
+bool ParamPage::rightPeer()
+{
+    if (!profile_.checksPeer || peerConfirmed_)
+        return true;
+    const std::optional<params::Peer> peer = params::identifyPeer();
+    if (peer && *peer != profile_.controller.peer) {
+        prompts::showMessage(QStringLiteral("应答的是主控制器，不是门机，参数未写入"));
+        return false;
+    }
+    peerConfirmed_ = peer.has_value();
+    return true;
+}
+
 // --- Buttons ----------------------------------------------------------------
 
 void ParamPage::refresh()
 {
+    peerConfirmed_ = false;
     list_->clearRows();
     complete_ = false;
     activate();
@@ -328,7 +348,7 @@ bool ParamPage::refuseIncompleteList(const QString& refusal)
 
 void ParamPage::resetParameters()
 {
-    if (!prompts::askYesNo(QStringLiteral("确定要将全部参数恢复为出厂值吗?")))
+    if (!prompts::askYesNo(QStringLiteral("确定要将全部参数恢复为出厂值吗?")) || !rightPeer())
         return;
     recordBeforeWrite(history::SnapshotKind::AfterReset);
     bool done = false;
@@ -389,6 +409,8 @@ std::optional<unsigned> ParamPage::listedValue(int index) const
 
 void ParamPage::writeSet(const QList<ParamRecord>& records)
 {
+    if (!rightPeer())
+        return;
     recordBeforeWrite(history::SnapshotKind::AfterWrite);
     std::optional<params::RefusedRecord> refused;
     {

@@ -5,6 +5,7 @@
 #include "Page.h"
 #include "ParamChains.h"
 #include "ParamLayout.h"
+#include "ParamRanges.h"
 
 #include <QString>
 
@@ -32,6 +33,9 @@ struct ParamPageProfile
     QString readFailure;  // shown when a failure ends the read-all, the first read too
     // A click on another tab ends the read-all after the current parameter.
     bool endsOnTabChoice;
+    // Before the first write after a read the peer is asked which controller
+    // it is, and nothing is written into the other one.
+    bool checksPeer;
 
     // Edit: the editors by index (any other: the value entry dialog).
     std::span<const EditorRange> editors;
@@ -100,6 +104,7 @@ private:
     bool editDisplayCode(int index, int row);
     bool editLockout(int index, int row);
     void rereadParameter(int index);
+    bool rightPeer();
     // The records to send as the user confirmed them; nothing when cancelled.
     std::optional<QList<ParamRecord>> confirmImport(const params::ImportPreview& preview,
                                                     const SetSource* source = nullptr);
@@ -124,6 +129,7 @@ private:
     ParamLayout layout_;
     bool reading_ = false;
     bool complete_ = false;
+    bool peerConfirmed_ = false;
     // What the next complete read-all keeps: the state a set write left.
     std::optional<history::SnapshotKind> afterWrite_;
     // The value the last edit wrote, and whether the controller said so.
@@ -135,6 +141,7 @@ private:
     std::optional<EditWrite> editWrite_;
 };
 
-// A value typed for a parameter: a whole decimal number from 0 to 65535,
-// blanks around it allowed; anything else is refused with the range message.
-FieldCheck checkParameterValue(const QString& text);
+// A value typed for a parameter: a whole decimal number within the
+// parameter's range, blanks around it allowed; anything else is refused
+// with the range message.
+FieldCheck checkParameterValue(const QString& text, const params::ValueRange& range = {});

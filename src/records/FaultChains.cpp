@@ -12,6 +12,7 @@ namespace {
 constexpr int kLongRecords = 20;
 constexpr int kShortRecords = 16;
 const Tries kRecordRead{.tries = 2, .waitMs = 50, .wanted = 80};
+const Tries kResetCommand{.tries = 1, .waitMs = 50, .wanted = 20};
 
 } // namespace
 
@@ -44,6 +45,13 @@ FaultRead readFaultRecords(const FaultReadObserver& observer)
     }
     read.complete = true;
     return read;
+}
+
+bool clearFaultRecords()
+{
+    LinkBusyGuard busy;
+    request::clearFaultRecords();
+    return exchangeUntil(kResetCommand, accept::flagged('F', 'R', 6));
 }
 
 } // namespace records

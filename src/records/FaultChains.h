@@ -31,4 +31,8 @@ struct FaultReadObserver
 // (short), two tries each, stopping at the first that fails.
 FaultRead readFaultRecords(const FaultReadObserver& observer);
 
+// 'F' 'R' '2': clears the fault records. True when the controller said it
+// did ('F' at index 6).
+bool clearFaultRecords();
+
 } // namespace records

@@ -1,24 +1,14 @@
 #include "FaultPage.h"
 
-#include "Exchange.h"
 #include "FaultChains.h"
 #include "FaultDescriptions.h"
-#include "FrameBuffer.h"
-#include "LinkWait.h"
 #include "Prompts.h"
 #include "ReportList.h"
-#include "Requests.h"
 #include "WaitCursor.h"
 
 #include <QBoxLayout>
 #include <QHeaderView>
 #include <QPushButton>
-
-namespace {
-
-const Tries kResetCommand{.tries = 1, .waitMs = 50, .wanted = 20};
-
-} // namespace
 
 FaultPage::FaultPage(PageHost& host, QWidget* parent) : Page(host, kIndex, parent)
 {
@@ -96,12 +86,7 @@ void FaultPage::resetRecords()
     // The records are gone for good.
     if (!prompts::askYesNo(QStringLiteral("确定要清除全部故障记录吗？")))
         return;
-    bool accepted = false;
-    {
-        LinkBusyGuard busy;
-        request::clearFaultRecords();
-        accepted = exchangeUntil(kResetCommand, accept::flagged('F', 'R', 6));
-    }
+    const bool accepted = records::clearFaultRecords();
     prompts::showMessage(accepted ? QStringLiteral("复位电梯故障记录命令发出成功")
                                   : QStringLiteral("复位电梯故障记录命令发出失败"));
     activate();

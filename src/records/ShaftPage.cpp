@@ -1,12 +1,8 @@
 #include "ShaftPage.h"
 
-#include "Exchange.h"
-#include "FrameBuffer.h"
-#include "LinkWait.h"
 #include "Prompts.h"
-#include "RecordReplies.h"
 #include "ReportList.h"
-#include "Requests.h"
+#include "ShaftChains.h"
 #include "WaitCursor.h"
 
 #include <QBoxLayout>
@@ -16,24 +12,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStyle>
-
-#include <algorithm>
-
-namespace {
-
-constexpr int kFloorCountParameter = 11;
-constexpr int kFirstSwitchValue = 49;
-// The shaft values below the switch values hold the floor positions, so no
-// controller has more floors; a larger count is a garbled reply and would
-// keep the page reading for hours.
-constexpr int kMaxFloors = kFirstSwitchValue - 1;
-
-const Tries kFloorCountRead{.tries = 2, .waitMs = 50, .wanted = 20};
-const Tries kFloorRead{.tries = 2, .waitMs = 50, .wanted = 80};
-const Tries kSwitchRead{.tries = 1, .waitMs = 100, .wanted = 80};
-const Tries kLearnCommand{.tries = 1, .waitMs = 50, .wanted = 20};
-
-} // namespace
 
 ShaftPage::ShaftPage(PageHost& host, QWidget* parent) : Page(host, kIndex, parent)
 {
@@ -112,7 +90,6 @@ void ShaftPage::activate()
     bool complete = false;
     {
         WaitCursor wait;
-        LinkBusyGuard busy;
         complete = readShaftData();
     }
     if (!complete)
@@ -124,27 +101,20 @@ void ShaftPage::activate()
 // read so far stays, the edits are left alone).
 bool ShaftPage::readShaftData()
 {
-    request::readParameter(kFloorCountParameter);
-    if (!exchangeUntil(kFloorCountRead, accept::framed('A', '5')))
+    records::ShaftReadObserver observer;
+    observer.floorCountKnown = [this](int) { list_->clearRows(); };
+    observer.floorRead = [this](int floor, std::int32_t position) {
+        list_->appendRow({QString::asprintf("%i", floor), QString::asprintf("%d", position)}, floor);
+    };
+    const records::ShaftData data = records::readShaftData(observer);
+    if (!data.complete)
         return false;
-    const int floors = std::min(records::floorCount(rxFrame.text()), kMaxFloors);
-    list_->clearRows();
-
-    for (int k = 1; k <= floors; ++k) {
-        request::readShaftValue(k);
-        if (!exchangeUntil(kFloorRead, accept::matching('A', '6')))
-            return false;
-        list_->appendRow({QString::asprintf("%i", k), QString::asprintf("%d", records::shaftValue(rxFrame.text()))}, k);
-    }
-
-    // The value's own reply is taken; a value without one keeps its text.
+    // A value without reply keeps its text.
     for (int i = 0; i < kSwitchValues; ++i) {
-        request::readShaftValue(kFirstSwitchValue + i);
-        if (exchangeUntil(kSwitchRead, accept::matching('A', '6')))
-            switchTexts_[size_t(i)] = QString::asprintf("%d", records::shaftValue(rxFrame.text()));
-    }
-    for (int i = 0; i < kSwitchValues; ++i)
+        if (data.switches[size_t(i)])
+            switchTexts_[size_t(i)] = QString::asprintf("%d", *data.switches[size_t(i)]);
         edits_[size_t(i)]->setText(switchTexts_[size_t(i)]);
+    }
     return true;
 }
 
@@ -153,14 +123,8 @@ void ShaftPage::startLearning()
     // The car runs the shaft on its own.
     if (!prompts::askYesNo(QStringLiteral("确定要开始井道自学习吗？电梯将自动运行。")))
         return;
-    bool accepted = false;
-    {
-        LinkBusyGuard busy;
-        request::startShaftLearning();
-        accepted = exchangeUntil(kLearnCommand, accept::flagged('F', '4', 5));
-    }
     // The data is not read again here: the run takes a while; "刷新" reads it.
-    if (accepted)
+    if (records::startShaftLearning())
         prompts::showMessage(QStringLiteral("井道自学习发出，若电梯启动，则正在进行自学习"));
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Page.h"
+#include "ShaftChains.h"
 
 #include <QString>
 
@@ -20,7 +21,7 @@ class ShaftPage : public Page
 
 public:
     static constexpr int kIndex = 2;
-    static constexpr int kSwitchValues = 5;
+    static constexpr int kSwitchValues = records::kShaftSwitchValues;
 
     explicit ShaftPage(PageHost& host, QWidget* parent = nullptr);
 

@@ -1,141 +1,26 @@
-// vardo-cli as a script runs it: the real executable against the simulated
-// controller, linked as COM1 in a private configuration folder.
+// vardo-cli's reads and results as a script sees them: the real executable
+// against the simulated controller.
 
-#include "ConfigHome.h"
+#include "CliHarness.h"
 #include "FaultDescriptions.h"
-#include "ParamFile.h"
-#include "Recording.h"
-#include "SimController.h"
+#include "TestPty.h"
 
-#include <QProcess>
-#include <QTemporaryDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QtTest>
 
 #include <csignal>
+#include <cstdio>
 #include <memory>
 
-namespace {
+#include <sys/stat.h>
 
-struct Run
-{
-    bool normalExit = false;
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-QList<QByteArray> lines(const QByteArray& text)
-{
-    QList<QByteArray> list = text.split('\n');
-    if (!list.isEmpty() && list.last().isEmpty())
-        list.removeLast();
-    return list;
-}
-
-} // namespace
-
-class CliTest : public QObject
+class CliTest : public CliTestCase
 {
     Q_OBJECT
 
-private:
-    std::unique_ptr<ConfigHome> home_;
-    std::unique_ptr<SimController> sim_;
-    std::unique_ptr<QTemporaryDir> files_;
-
-    SimController& sim() { return *sim_; }
-
-    void startCli(QProcess& process, const QStringList& arguments)
-    {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), home_->path());
-        process.setProcessEnvironment(env);
-        process.start(QStringLiteral(VARDO_CLI_EXE), arguments);
-    }
-
-    Run cli(const QStringList& arguments)
-    {
-        QProcess process;
-        startCli(process, arguments);
-        Run run;
-        if (!process.waitForFinished(120000)) {
-            process.kill();
-            process.waitForFinished();
-            return run;
-        }
-        run.normalExit = process.exitStatus() == QProcess::NormalExit;
-        run.exitCode = process.exitCode();
-        run.out = process.readAllStandardOutput();
-        run.err = process.readAllStandardError();
-        return run;
-    }
-
-    QString file(const QString& name) const { return files_->filePath(name); }
-
-    QString writeFile(const QString& name, const QByteArray& bytes)
-    {
-        QFile f(file(name));
-        f.open(QIODevice::WriteOnly);
-        f.write(bytes);
-        return f.fileName();
-    }
-
-    static QByteArray readFile(const QString& path)
-    {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
-
-    // What the simulated controller holds, as the window's save writes it.
-    QByteArray heldFile()
-    {
-        return sim().withElevator([](ElevatorModel& e) {
-            QList<ParamRecord> records;
-            for (int i = 0; i < e.parameterCount(); ++i)
-                records.append({std::uint8_t(i), 0, std::uint16_t(e.parameter(i))});
-            return encodeParamRecords(records);
-        });
-    }
-
-    unsigned held(int index)
-    {
-        return sim().withElevator([index](ElevatorModel& e) { return e.parameter(index); });
-    }
-
-    int parameterWrites()
-    {
-        int writes = 0;
-        for (const QByteArray& frame : sim().requests())
-            writes += frame.mid(3, 2) == "F5" ? 1 : 0;
-        return writes;
-    }
-
-    // A file of count records, index i holding value(i).
-    template <class Value>
-    static QByteArray recordFile(int count, Value value)
-    {
-        QList<ParamRecord> records;
-        for (int i = 0; i < count; ++i)
-            records.append({std::uint8_t(i), 0, std::uint16_t(value(i))});
-        return encodeParamRecords(records);
-    }
-
 private Q_SLOTS:
-    void init()
-    {
-        home_ = std::make_unique<ConfigHome>();
-        sim_ = std::make_unique<SimController>();
-        sim_->linkAs(1);
-        files_ = std::make_unique<QTemporaryDir>();
-    }
-
-    void cleanup()
-    {
-        sim_.reset();
-        files_.reset();
-        home_.reset();
-    }
-
     // The backup is the file the window's save writes of the same values;
     // the CSV lists every parameter with its "F" name; the fast read
     // writes the very same file.
@@ -145,38 +30,62 @@ private Q_SLOTS:
             e.setParameter(12, 301);
             e.setParameter(70, 7);
         });
-        const Run normal = cli({"params", "read", "-o", file("normal.F"), "--csv", file("normal.csv")});
+        const CliRun normal = cli({"params", "read", "-o", file("normal.F"), "--csv", file("normal.csv")});
         QVERIFY2(normal.exitCode == 0, normal.err.constData());
         QVERIFY(normal.out.isEmpty());
-        QCOMPARE(readFile(file("normal.F")), heldFile());
+        QCOMPARE(CliHarness::readFile(file("normal.F")), h().heldFile());
 
-        const QList<QByteArray> csv = lines(readFile(file("normal.csv")));
+        const QList<QByteArray> csv = lines(CliHarness::readFile(file("normal.csv")));
         QCOMPARE(csv.size(), 1 + 173);
         QCOMPARE(csv[0], QByteArray("index,name,value,description"));
         QVERIFY(csv[1 + 12].startsWith("12,F13,301,"));
 
-        const Run fast = cli({"params", "read", "--fast", "-o", file("fast.F")});
+        const CliRun fast = cli({"params", "read", "--fast", "-o", file("fast.F")});
         QVERIFY2(fast.exitCode == 0, fast.err.constData());
-        QCOMPARE(readFile(file("fast.F")), readFile(file("normal.F")));
+        QCOMPARE(CliHarness::readFile(file("fast.F")), CliHarness::readFile(file("normal.F")));
     }
 
-    // Written values land in the controller; --verify lists the one the
-    // controller acknowledged but did not take, and fails.
-    void writeLandsAndVerifyCatchesAnIgnoredValue()
+    // Every command that lists parameters gives the same columns; --bom
+    // starts CSV with the byte order mark; --json gives the same as objects.
+    void parameterListsShareTheirColumns_data()
     {
-        const unsigned old20 = held(20);
-        const unsigned new30 = held(30) + 1;
-        sim().ignoreWritesTo(20);
-        const QString path = writeFile("three.F", encodeParamRecords({{12, 0, 301},
-                                                                      {20, 0, std::uint16_t(old20 + 1)},
-                                                                      {30, 0, std::uint16_t(new30)}}));
-        const Run run = cli({"params", "write", path, "--verify"});
-        QCOMPARE(run.exitCode, 1);
-        QCOMPARE(run.out, QStringLiteral("20\t%1\t%2\n").arg(old20 + 1).arg(old20).toUtf8());
-        QCOMPARE(lines(run.err).size(), 1);
-        QCOMPARE(held(12), 301u);
-        QCOMPARE(held(30), new30);
-        QCOMPARE(held(20), old20);
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QByteArray>("header");
+        QTest::newRow("read") << QStringList{"params", "read", "--fast", "--csv", "-", "--bom"}
+                              << QByteArray("\xEF\xBB\xBFindex,name,value,description");
+        QTest::newRow("get") << QStringList{"params", "get", "12", "--csv", "-", "--bom"}
+                             << QByteArray("\xEF\xBB\xBFindex,name,value,description");
+        QTest::newRow("show") << QStringList{"params", "show", "held.F", "--csv", "-"}
+                              << QByteArray("index,name,value,description");
+        QTest::newRow("diff") << QStringList{"params", "diff", "held.F", "other.F", "--csv", "-"}
+                              << QByteArray("index,name,a,b,description");
+    }
+
+    void parameterListsShareTheirColumns()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QByteArray, header);
+        h().writeFile("held.F", h().heldFile());
+        h().writeFile("other.F", CliHarness::recordFile(173, [this](int i) { return i == 12 ? 301 : h().held(i); }));
+        for (QString& a : arguments) {
+            if (a.endsWith(QLatin1String(".F")))
+                a = file(a);
+        }
+        const CliRun run = cli(arguments);
+        QVERIFY2(run.exitCode == 0 || (arguments[1] == "diff" && run.exitCode == 1), run.err.constData());
+        const QList<QByteArray> rows = lines(run.out);
+        QCOMPARE(rows.value(0), header);
+        const qsizetype row12 = rows.size() > 2 ? 13 : 1;
+        QVERIFY2(rows.value(row12).startsWith("12,F13,"), rows.value(row12).constData());
+
+        arguments = arguments.mid(0, arguments.indexOf("--csv"));
+        const CliRun json = cli(arguments << "--json");
+        const QJsonArray array = QJsonDocument::fromJson(json.out).array();
+        QCOMPARE(array.size(), rows.size() - 1);
+        const QJsonObject first = array.at(row12 - 1).toObject();
+        QCOMPARE(first.value("index").toInt(), 12);
+        QCOMPARE(first.value("name").toString(), QStringLiteral("F13"));
+        QVERIFY(first.contains("description"));
     }
 
     void diffListsTheDifferingIndexes_data()
@@ -186,11 +95,11 @@ private Q_SLOTS:
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QList<QByteArray>>("rows");
         const auto a = [](int i) { return i * 3; };
-        const QByteArray fileA = recordFile(173, a);
+        const QByteArray fileA = CliHarness::recordFile(173, a);
         // Index 5 and 170 hold other values; 172 is missing from B.
-        const QByteArray fileB = recordFile(172, [a](int i) { return i == 5 ? 99 : i == 170 ? 0 : a(i); });
+        const QByteArray fileB = CliHarness::recordFile(172, [a](int i) { return i == 5 ? 99 : i == 170 ? 0 : a(i); });
         QTest::newRow("different") << fileA << fileB << 1
-                                   << QList<QByteArray>{"5\t15\t99", "170\t510\t0", "172\t516\t-"};
+                                   << QList<QByteArray>{"5\tF6\t15\t99", "170\tF171\t510\t0", "172\tF173\t516\t-"};
         QTest::newRow("itself") << fileA << fileA << 0 << QList<QByteArray>{};
     }
 
@@ -200,39 +109,12 @@ private Q_SLOTS:
         QFETCH(QByteArray, b);
         QFETCH(int, exitCode);
         QFETCH(QList<QByteArray>, rows);
-        const Run run = cli({"params", "diff", writeFile("a.F", a), writeFile("b.F", b)});
+        const CliRun run = cli({"params", "diff", h().writeFile("a.F", a), h().writeFile("b.F", b)});
         QCOMPARE(run.exitCode, exitCode);
         QList<QByteArray> shown;
         for (const QByteArray& line : lines(run.out))
-            shown << line.split('\t').mid(0, 3).join('\t');
+            shown << line.split('\t').mid(0, 4).join('\t');
         QCOMPARE(shown, rows);
-    }
-
-    // The file is checked whole before anything is sent.
-    void badFileSendsNothing_data()
-    {
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::newRow("empty") << QByteArray();
-        QTest::newRow("3-byte fragment") << QByteArray("\x0c\x00\x2d", 3);
-    }
-
-    void badFileSendsNothing()
-    {
-        QFETCH(QByteArray, bytes);
-        const Run run = cli({"params", "write", writeFile("bad.F", bytes)});
-        QCOMPARE(run.exitCode, 1);
-        QCOMPARE(lines(run.err).size(), 1);
-        QCOMPARE(parameterWrites(), 0);
-    }
-
-    // A backup of the 114-parameter layout would land in the wrong
-    // parameters of the 173-parameter controller.
-    void anotherLayoutsFileIsRefused()
-    {
-        const Run run = cli({"params", "write", writeFile("short.F", recordFile(114, [](int) { return 1; }))});
-        QCOMPARE(run.exitCode, 1);
-        QVERIFY2(run.err.contains("114") && run.err.contains("--force"), run.err.constData());
-        QCOMPARE(parameterWrites(), 0);
     }
 
     void silentControllerFails_data()
@@ -242,13 +124,14 @@ private Q_SLOTS:
         QTest::newRow("info") << QStringList{"info"};
         QTest::newRow("faults") << QStringList{"faults"};
         QTest::newRow("watch") << QStringList{"watch"};
+        QTest::newRow("shaft read") << QStringList{"shaft", "read"};
     }
 
     void silentControllerFails()
     {
         QFETCH(QStringList, arguments);
         sim().setSilent(true);
-        const Run run = cli(arguments);
+        const CliRun run = cli(arguments);
         QCOMPARE(run.exitCode, 1);
         QVERIFY(run.out.isEmpty());
         QCOMPARE(lines(run.err).size(), 1);
@@ -267,29 +150,95 @@ private Q_SLOTS:
         QTest::newRow("gap without fast") << QStringList{"params", "read", "--gap", "5"};
         QTest::newRow("layout unknown") << QStringList{"params", "show", "twelve.F"};
         QTest::newRow("diff of a missing file") << QStringList{"params", "diff", "twelve.F", "missing.F"};
+        // --csv always takes a value, and an option is none.
+        QTest::newRow("csv takes a value") << QStringList{"params", "read", "--csv", "--fast"};
+        QTest::newRow("-o and --csv one file") << QStringList{"params", "read", "-o", "x.csv", "--csv", "x.csv"};
+        QTest::newRow("-o and --csv both stdout") << QStringList{"params", "read", "-o", "-", "--csv", "-"};
+        QTest::newRow("index beyond a byte") << QStringList{"params", "get", "256"};
+        QTest::newRow("elevator ID too long") << QStringList{"id", "set", "ABCDEFGHIJ"};
+        QTest::newRow("dangerous without a terminal") << QStringList{"faults", "clear"};
+        QTest::newRow("diff of two layouts") << QStringList{"params", "diff", "a173.F", "b114.F"};
+        QTest::newRow("show under another layout") << QStringList{"params", "show", "a173.F", "--layout", "114"};
     }
 
     void usageErrors()
     {
         QFETCH(QStringList, arguments);
-        writeFile("twelve.F", recordFile(3, [](int i) { return i; }));
+        h().writeFile("twelve.F", CliHarness::recordFile(3, [](int i) { return i; }));
+        h().writeFile("a173.F", CliHarness::recordFile(173, [](int i) { return i; }));
+        h().writeFile("b114.F", CliHarness::recordFile(114, [](int i) { return i; }));
         for (QString& a : arguments) {
             if (a.endsWith(QLatin1String(".F")))
                 a = file(a);
         }
-        const Run run = cli(arguments);
+        const CliRun run = cli(arguments);
         QCOMPARE(run.exitCode, 2);
         QVERIFY(run.out.isEmpty());
         QCOMPARE(lines(run.err).size(), 1);
         QVERIFY(sim().requests().isEmpty());
+        QVERIFY(!QFile::exists("--fast"));
     }
 
-    void clockSetIsReadBack()
+    // Each command has its own help, by --help or by the help command.
+    void helpOfOneCommand()
     {
-        const Run run = cli({"clock", "set", "24-02-29", "23:59:50"});
-        QVERIFY2(run.exitCode == 0, run.err.constData());
-        QCOMPARE(run.out, QByteArray("24-02-29 23:59:50\n"));
-        QCOMPARE(sim().withElevator([](ElevatorModel& e) { return e.clock().date(); }), QDate(2024, 2, 29));
+        for (const QStringList& arguments : {QStringList{"params", "read", "--help"}, QStringList{"help", "params", "read"}}) {
+            const CliRun run = cli(arguments);
+            QCOMPARE(run.exitCode, 0);
+            QVERIFY2(run.out.startsWith("Usage: vardo-cli params read [options]"), run.out.constData());
+            QVERIFY(run.out.contains("--fast") && !run.out.contains("--partial"));
+        }
+        const CliRun group = cli({"help", "params"});
+        QCOMPARE(group.exitCode, 0);
+        for (const char* command : {"params read", "params write", "params get", "params set", "params reset"})
+            QVERIFY2(group.out.contains(command), command);
+    }
+
+    // Progress only on a terminal; without escape sequences on a dumb one;
+    // none at all with --quiet.
+    void progressOnATerminal_data()
+    {
+        QTest::addColumn<QStringList>("extra");
+        QTest::addColumn<QString>("term");
+        QTest::addColumn<bool>("shown");
+        QTest::addColumn<bool>("escapes");
+        QTest::newRow("xterm") << QStringList{} << "xterm" << true << true;
+        QTest::newRow("dumb") << QStringList{} << "dumb" << true << false;
+        QTest::newRow("quiet") << QStringList{"-q"} << "xterm" << false << false;
+    }
+
+    void progressOnATerminal()
+    {
+        QFETCH(QStringList, extra);
+        QFETCH(QString, term);
+        QFETCH(bool, shown);
+        QFETCH(bool, escapes);
+        TestPty terminal;
+        QProcess process;
+        process.setStandardErrorFile(terminal.slavePath());
+        h().start(process, QStringList{"faults"} + extra, {"TERM=" + term});
+        const CliRun run = CliHarness::finish(process);
+        QCOMPARE(run.exitCode, 0);
+        const QByteArray seen = terminal.receive(shown ? 5000 : 0);
+        QCOMPARE(seen.contains("reading fault records"), shown);
+        QCOMPARE(seen.contains('\033'), escapes);
+    }
+
+    // bash completes the commands and options vardo-cli's help lists.
+    void bashCompletion()
+    {
+        QProcess bash;
+        QProcessEnvironment env = h().environment();
+        env.insert("PATH", QFileInfo(QStringLiteral(VARDO_CLI_EXE)).path() + ':' + env.value("PATH"));
+        bash.setProcessEnvironment(env);
+        bash.start(QStringLiteral("bash"),
+                   {"-c", "source \"$0\"; for line in 'params w' 'faults ' 'params write --pa'; do "
+                          "read -r -a COMP_WORDS <<< \"vardo-cli $line\"; [[ $line == *' ' ]] && COMP_WORDS+=(''); "
+                          "COMP_CWORD=$((${#COMP_WORDS[@]} - 1)); _vardo_cli; echo \"${COMPREPLY[*]}\"; done",
+                    QStringLiteral(VARDO_SOURCE_DIR "/packaging/vardo-cli.bash-completion")});
+        const CliRun run = CliHarness::finish(bash);
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(lines(run.out), (QList<QByteArray>{"write", "clear", "--partial"}));
     }
 
     void faultsListEveryRecordWithItsDescription()
@@ -297,72 +246,174 @@ private Q_SLOTS:
         const QList<ElevatorModel::FaultRecord> held =
             sim().withElevator([](ElevatorModel& e) { return e.faultRecords(); });
         QVERIFY(!held.isEmpty());
-        const Run run = cli({"faults", "--csv"});
+        const CliRun run = cli({"faults", "--csv", "-"});
         QVERIFY2(run.exitCode == 0, run.err.constData());
         const QList<QByteArray> rows = lines(run.out);
         QCOMPARE(rows.size(), 1 + held.size());
         QCOMPARE(rows[0], QByteArray("number,code,floor,time,description"));
-        QCOMPARE(rows[1].split(',').value(1).toInt(), held[0].code);
+        const QList<QByteArray> first = rows[1].split(',');
+        QCOMPARE(first.value(1).toInt(), held[0].code);
+        QCOMPARE(first.value(3), held[0].time.toString("yyyy-MM-ddThh:mm").toUtf8());
         const QString description = faultText(FaultLayout::Long, held[0].code).value();
         const QString field = description.contains(QLatin1Char(',')) ? '"' + description + '"' : description;
         QVERIFY(rows[1].endsWith((',' + field).toUtf8()));
     }
 
-    // One line per status reply; --count ends it, and so does Ctrl+C,
-    // as a clean exit.
-    void watchPrintsStatusLines()
+    // The short records' time has no year: ISO 8601's --MM-DD form.
+    void shortFaultTimesAreIso()
     {
-        const Run counted = cli({"watch", "--count", "3"});
-        QVERIFY2(counted.exitCode == 0, counted.err.constData());
-        const QList<QByteArray> rows = lines(counted.out);
-        QCOMPARE(rows.size(), 3);
-        QCOMPARE(rows[0].split('\t').size(), 5);
-
-        QProcess process;
-        startCli(process, {"watch"});
-        QVERIFY(process.waitForReadyRead(10000));
-        ::kill(pid_t(process.processId()), SIGINT);
-        QVERIFY(process.waitForFinished(10000));
-        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(process.exitCode(), 0);
+        SimOptions legacy;
+        legacy.model = SimModel::Legacy;
+        restart(legacy);
+        const QList<ElevatorModel::FaultRecord> held =
+            sim().withElevator([](ElevatorModel& e) { return e.faultRecords(); });
+        const CliRun run = cli({"faults", "--json"});
+        QVERIFY2(run.exitCode == 0, run.err.constData());
+        const QJsonObject first = QJsonDocument::fromJson(run.out).array().first().toObject();
+        QCOMPARE(first.value("time").toString(), held[0].time.toString("--MM-ddThh:mm"));
+        QCOMPARE(first.value("floor").type(), QJsonValue::Null);
     }
 
-    // A recording of the simulated controller with a fault in it, then
-    // exported for logic-analyzer viewers and spreadsheets.
-    void recordsAndExports()
+    void infoAsJson()
     {
-        const QString rec = file(QStringLiteral("run.rec"));
+        sim().withElevator([](ElevatorModel& e) { e.setElevatorId("A/B C"); });
+        const CliRun run = cli({"info", "--json"});
+        QVERIFY2(run.exitCode == 0, run.err.constData());
+        const QJsonObject info = QJsonDocument::fromJson(run.out).object();
+        QCOMPARE(info.value("layout").toInt(), 173);
+        QCOMPARE(info.value("parameters").toInt(), 173);
+        QCOMPARE(info.value("model").toString(), QStringLiteral("VARDO M173"));
+        QCOMPARE(info.value("id").toString(), QStringLiteral("A/B C"));
+        QCOMPARE(info.value("id_file_name").toString(), QStringLiteral("A_B_C"));
+        QVERIFY(QDateTime::fromString(info.value("clock").toString(), Qt::ISODate).isValid());
+    }
+
+    // A result that cannot get out is a failure of every command, and
+    // trouble (2) for params diff, not "different".
+    void fullStandardOutputFails_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("exitCode");
+        QTest::newRow("info") << QStringList{"info"} << 1;
+        QTest::newRow("params show") << QStringList{"params", "show", "a.F"} << 1;
+        QTest::newRow("params diff") << QStringList{"params", "diff", "a.F", "b.F"} << 2;
+    }
+
+    void fullStandardOutputFails()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, exitCode);
+        h().writeFile("a.F", CliHarness::recordFile(173, [](int i) { return i; }));
+        h().writeFile("b.F", CliHarness::recordFile(173, [](int i) { return i + 1; }));
+        for (QString& a : arguments) {
+            if (a.endsWith(QLatin1String(".F")))
+                a = file(a);
+        }
         QProcess process;
-        startCli(process, {"record", "--duration", "4s", "-o", rec});
-        QVERIFY(QTest::qWaitFor([&] { return sim().waitForRequest("A4", 0); }, 15000));
-        sim().injectFault(0x20);
-        QVERIFY(process.waitForFinished(30000));
-        QCOMPARE(process.exitCode(), 0);
-        QVERIFY(process.readAllStandardError().contains("fault 20"));
+        process.setStandardOutputFile(QStringLiteral("/dev/full"));
+        h().start(process, arguments);
+        const CliRun run = CliHarness::finish(process);
+        QCOMPARE(run.exitCode, exitCode);
+        QVERIFY2(run.err.contains("cannot write to the standard output"), run.err.constData());
+    }
 
-        const recorder::ReadResult read = recorder::readRecording(rec);
-        QVERIFY2(read.recording, qPrintable(read.error));
-        QCOMPARE(read.recording->header.layout, recorder::Layout::Long);
-        QCOMPARE(read.recording->header.floors, sim().withElevator([](ElevatorModel& e) { return e.floorCount(); }));
-        QSet<QByteArray> kinds;
-        for (const traffic::Entry& e : read.recording->entries)
-            kinds << (e.direction == traffic::Direction::Sent ? "sent " : "") + e.bytes.mid(3, 2);
-        QCOMPARE(kinds, (QSet<QByteArray>{"A0", "A3", "A4", "A8", "E0", "sent F6"}));
+    // A FIFO (a device alike) is written where it stands, not replaced by a
+    // regular file (-o and --csv write alike).
+    void outputIntoAFifo()
+    {
+        const QByteArray fifo = QFile::encodeName(file("list.fifo"));
+        QCOMPARE(::mkfifo(fifo.constData(), 0600), 0);
+        QProcess reader;
+        reader.start(QStringLiteral("cat"), {QString::fromLocal8Bit(fifo)});
+        QVERIFY(reader.waitForStarted());
+        const CliRun run = cli({"params", "show", h().writeFile("held.F", h().heldFile()), "--csv",
+                                QString::fromLocal8Bit(fifo)});
+        QVERIFY2(run.exitCode == 0, run.err.constData());
+        QVERIFY(reader.waitForFinished(10000));
+        QCOMPARE(lines(reader.readAllStandardOutput()).size(), 1 + 173);
+        struct stat info{};
+        QCOMPARE(::stat(fifo.constData(), &info), 0);
+        QVERIFY(S_ISFIFO(info.st_mode));
+    }
 
-        const Run vcd = cli({"record", "export", rec, "--vcd"});
-        QVERIFY2(vcd.exitCode == 0, vcd.err.constData());
-        const QByteArray dump = readFile(file(QStringLiteral("run.vcd")));
-        QVERIFY(dump.startsWith("$date "));
-        QVERIFY(dump.contains(" safety_circuit $end") && dump.contains(" Y31 $end") && dump.contains("b100000 "));
-        const Run csv = cli({"record", "export", rec, "--csv", "--bom", "-o", file(QStringLiteral("t.csv"))});
-        QVERIFY2(csv.exitCode == 0, csv.err.constData());
-        QVERIFY(readFile(file(QStringLiteral("t.csv"))).startsWith("\xEF\xBB\xBFtime,floor,speed_m_s,"));
+    // A name in an 8-bit locale is read and written by its very bytes.
+    void fileNamesThatAreNotUtf8()
+    {
+        h().writeFile("held.F", h().heldFile());
+        QProcess process;
+        process.setProcessEnvironment(h().environment());
+        process.setWorkingDirectory(file(QString()));
+        // "s-é.F" in ISO 8859-1: é is the single byte 0xE9.
+        process.start(QStringLiteral("/bin/sh"),
+                      {"-c", "cp held.F \"$(printf 's-\\351.F')\" && "
+                             "exec \"$0\" params show \"$(printf 's-\\351.F')\" --csv \"$(printf 'c-\\351.csv')\"",
+                       QStringLiteral(VARDO_CLI_EXE)});
+        const CliRun run = CliHarness::finish(process);
+        QVERIFY2(run.exitCode == 0, run.err.constData());
+        const QByteArray written = QFile::encodeName(file(QString())) + "/c-\xE9.csv";
+        FILE* f = std::fopen(written.constData(), "rb");
+        QVERIFY(f);
+        QByteArray bytes(64 * 1024, '\0');
+        bytes.resize(qsizetype(std::fread(bytes.data(), 1, size_t(bytes.size()), f)));
+        std::fclose(f);
+        QCOMPARE(lines(bytes).size(), 1 + 173);
+    }
 
-        QCOMPARE(cli({"record", "export", rec}).exitCode, 2);
-        QCOMPARE(cli({"record", "--duration", "1s"}).exitCode, 2);
-        const Run missing = cli({"record", "export", file(QStringLiteral("none.rec")), "--vcd"});
-        QCOMPARE(missing.exitCode, 1);
-        QVERIFY(missing.err.contains("cannot open"));
+    // A line that says why the port did not open, and nothing else.
+    void portFailuresSayWhy_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QByteArray>("said");
+        QTest::newRow("no device") << QStringList{"info", "--port", "/dev/vardo-none"}
+                                   << QByteArray("cannot open /dev/vardo-none: no such device");
+        QTest::newRow("default port") << QStringList{"info"}
+                                      << QByteArray("no link settings are stored, so the default COM1 was tried");
+    }
+
+    void portFailuresSayWhy()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QByteArray, said);
+        h().home().linkMissingPort(1);
+        const CliRun run = cli(arguments);
+        QCOMPARE(run.exitCode, 1);
+        QCOMPARE(lines(run.err).size(), 1);
+        QVERIFY2(run.err.contains(said), run.err.constData());
+    }
+
+    void busyPortSaysSo()
+    {
+        QProcess watch;
+        h().start(watch, {"watch"});
+        QVERIFY(watch.waitForReadyRead(10000));
+        const CliRun run = cli({"info"});
+        ::kill(pid_t(watch.processId()), SIGINT);
+        QVERIFY(watch.waitForFinished(10000));
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY2(run.err.contains("cannot open COM1") && run.err.contains("busy"), run.err.constData());
+    }
+
+    void badChecksumIsNotNoReply()
+    {
+        sim().corruptChecksum(true);
+        const CliRun run = cli({"info"});
+        QCOMPARE(run.exitCode, 1);
+        QCOMPARE(lines(run.err).size(), 1);
+        QVERIFY2(run.err.contains("bad checksum from the controller"), run.err.constData());
+    }
+
+    // The device going away during a read is told as such, in one line.
+    void lostDeviceMidRead()
+    {
+        QProcess process;
+        h().start(process, {"params", "read"});
+        QVERIFY(QTest::qWaitFor([this] { return h().sim().waitForRequest("A514", 0); }, 60000));
+        h().stopSim();
+        const CliRun run = CliHarness::finish(process);
+        QCOMPARE(run.exitCode, 1);
+        QCOMPARE(lines(run.err).size(), 1);
+        QVERIFY2(run.err.contains("was lost mid-read"), run.err.constData());
+        QVERIFY(!run.err.contains("WARNING"));
     }
 };
 

@@ -189,7 +189,7 @@ private slots:
 
     // A read is kept once, then only seen; a write keeps what it replaced
     // (read first) and what it left; a kept snapshot is written back by
-    // its reference.
+    // its reference; a parameter set is an edit.
     void readsAndWritesOfTheCommandLineAreKept()
     {
         const QString lift = QStringLiteral("VD2019A07");
@@ -211,7 +211,8 @@ private slots:
         QCOMPARE(kinds(lift), (QStringList{"after-write", "before-write", "seen", "read"}));
 
         const Run shown = cli({QStringLiteral("history"), QStringLiteral("show"), QStringLiteral("latest"),
-                               QStringLiteral("--controller"), lift, QStringLiteral("--csv")});
+                               QStringLiteral("--controller"), lift, QStringLiteral("--csv"),
+                               QStringLiteral("-")});
         QVERIFY(shown.out.contains("\n20,F21,1234,"));
 
         // latest~1 is what the write replaced: written back, without a
@@ -221,6 +222,11 @@ private slots:
         QCOMPARE(back.exitCode, 0);
         QCOMPARE(elevatorValues(), original);
         QCOMPARE(kinds(lift), (QStringList{"after-write", "after-write", "before-write", "seen", "read"}));
+
+        // A single parameter set is an edit.
+        QCOMPARE(cli({QStringLiteral("params"), QStringLiteral("set"), QStringLiteral("20"), QStringLiteral("1234")})
+                     .exitCode, 0);
+        QCOMPARE(kinds(lift).value(0), QStringLiteral("edit"));
     }
 
     // A store that cannot be used is told once; the read goes on.

@@ -26,6 +26,7 @@ public:
 
     SimController& sim() { return *sim_; }
     RecordingPrompts& prompts() { return prompts_; }
+    ConfigHome& home() { return home_; }
     PageTabCtrl& tabs() { return *window_->pageHost(); }
     ParamPage& page(int index);
     ReportList& list(int index) { return *page(index).list(); }

@@ -125,7 +125,8 @@ private Q_SLOTS:
         });
         tool_->doubleClickRow(kPage, 5);
         QCOMPARE(prompt, parameterDescription(ParamTable::Door, 6).value());
-        QCOMPARE(tool_->payloads(), (QByteArrayList{"F506D204", "A506"}));
+        // The first write asks first which controller answers.
+        QCOMPARE(tool_->payloads(), (QByteArrayList{"A500", "F506D204", "A506"}));
         QCOMPARE(rows().cell(5, 1), QStringLiteral("1234"));
         QVERIFY(tool_->prompts().messages.isEmpty());
     }
@@ -201,9 +202,58 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(tool_->prompts().firstLines(), messages, 5000);
         QByteArrayList sent = tool_->payloads();
         sent.removeAll("F6");
+        if (sent.value(0) == "A500")  // the check of the first write after a read
+            sent.removeFirst();
         QCOMPARE(sent.mid(0, writes), (QByteArrayList{"F5060100", "F5070200"}).mid(0, writes));
         QCOMPARE(sent.mid(writes), (QByteArrayList{"A500", "A501", "A502", "A503"}));
         QCOMPARE(rows().rowCount(), 3);
+    }
+
+    // The value entry takes a parameter's range from the table the command
+    // line checks files with: the closing torque limit only up to 300.
+    void refuses_a_value_beyond_the_range()
+    {
+        tool_->clickButton(kPage, "refreshButton");
+        tool_->prompts().messages.clear();
+        onNextModalDialog([](QDialog* dialog) {
+            auto* entry = qobject_cast<ValueEntryDialog*>(dialog);
+            QVERIFY(entry);
+            entry->valueEdit()->setText(QStringLiteral("301"));
+            entry->accept();
+            QVERIFY(entry->isVisible());
+            entry->reject();
+        });
+        tool_->doubleClickRow(kPage, rows().rowWithData(8));
+        QCOMPARE(tool_->prompts().messages, QStringList{"Please enter an integer between 0 and 300."});
+        QVERIFY(!tool_->payloads().contains("F5082D01"));
+    }
+
+    // Without a door rate of its own the page runs at the elevator rate and
+    // reaches the main controller: nothing is written into it.
+    void writes_nothing_into_the_main_controller()
+    {
+        tool_->home().writeSettings("1N81", "9600", nullptr, "E");
+        visitAgainAtElevatorRate();
+        tool_->clickButton(kPage, "refreshButton");
+        QVERIFY(rows().rowCount() > 0);
+        const QList<unsigned> held = tool_->elevatorValues();
+        tool_->sim().clearRequests();
+        // Should the dialog open after all, it is cancelled, not waited for.
+        QObject guard;
+        onNextModalDialog([](QDialog* dialog) { dialog->reject(); }, &guard);
+        tool_->doubleClickRow(kPage, 4);
+        QCOMPARE(tool_->prompts().messages, QStringList{"应答的是主控制器，不是门机，参数未写入"});
+        QCOMPARE(tool_->payloads(), QByteArrayList{"A500"});
+        QCOMPARE(tool_->elevatorValues(), held);
+        tool_->home().writeSettings("1N81", "9600", "38400", "E");
+    }
+
+private:
+    void visitAgainAtElevatorRate()
+    {
+        tool_->clickTab(3);
+        tool_->clickTab(kPage);
+        QCOMPARE(tool_->sim().lineBaud(), kElevatorBaud);
     }
 };
 

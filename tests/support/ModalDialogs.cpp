@@ -4,9 +4,9 @@
 #include <QDialog>
 #include <QTimer>
 
-void onNextModalDialog(std::function<void(QDialog*)> answer)
+void onNextModalDialog(std::function<void(QDialog*)> answer, QObject* owner)
 {
-    auto* timer = new QTimer;
+    auto* timer = new QTimer(owner);
     timer->setInterval(5);
     QObject::connect(timer, &QTimer::timeout, timer, [timer, answer] {
         auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
