@@ -384,9 +384,15 @@ int runWrite(const CliOptions& options)
     const bool fitsController = std::any_of(source->fitting.cbegin(), source->fitting.cend(),
                                             [&layout](const ParamLayout& l) { return l.table == layout->table; });
     if (!fitsController) {
-        printError(QStringLiteral("%1 fits %2, the controller on %3 uses %4: nothing was written")
+        // A door operator's file and the main controller are the usual mix-up.
+        const bool doorFile = source->fitting.front().table == ParamTable::Door;
+        const QString hint = doorFile && !options.door ? QStringLiteral(" (--door writes it to the door operator)")
+                             : !doorFile && options.door
+                                 ? QStringLiteral(" (without --door it goes to the main controller)")
+                                 : QString();
+        printError(QStringLiteral("%1 fits %2, the controller on %3 uses %4: nothing was written%5")
                        .arg(shownName(source->name), params::layoutName(source->fitting.front()), link.where(),
-                            params::layoutName(*layout)));
+                            params::layoutName(*layout), hint));
         return kFailure;
     }
 

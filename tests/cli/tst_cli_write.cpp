@@ -99,7 +99,12 @@ private Q_SLOTS:
         QTest::newRow("another layout")
             << CliHarness::recordFile(114, [](int) { return 1; }) << QStringList{}
             << QByteArray("fits the 114-parameter elevator layout, the controller on COM1 at 9600 baud uses the "
-                          "173-parameter elevator layout");
+                          "173-parameter elevator layout: nothing was written\n");
+        QTest::newRow("door file to the main controller")
+            << CliHarness::recordFile(79, [](int) { return 1; }) << QStringList{}
+            << QByteArray("fits the door operator's layout, the controller on COM1 at 9600 baud uses the "
+                          "173-parameter elevator layout: nothing was written (--door writes it to the door "
+                          "operator)\n");
     }
 
     void fileIsCheckedBeforeAnythingIsSent()
