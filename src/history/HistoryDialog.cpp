@@ -124,7 +124,7 @@ HistoryDialog::HistoryDialog(HistoryStore& store, PageSide page, QWidget* parent
     controllers_ = new ReportList(this);
     controllers_->setObjectName(QStringLiteral("controllerList"));
     controllers_->setColumns({{QStringLiteral("电梯"), 120, Qt::AlignLeft},
-                              {QStringLiteral("程序名称"), 120, Qt::AlignLeft},
+                              {QStringLiteral("程序名称"), 150, Qt::AlignLeft},
                               {QStringLiteral("最近"), 90, Qt::AlignHCenter}});
     auto* controllersLabel = new QLabel(QStringLiteral("电梯(&E):"), this);
     controllersLabel->setObjectName(QStringLiteral("controllerLabel"));
@@ -176,7 +176,7 @@ HistoryDialog::HistoryDialog(HistoryStore& store, PageSide page, QWidget* parent
     split->addWidget(left);
     split->addWidget(right);
     split->setStretchFactor(1, 2);
-    split->setSizes({340, 560});
+    split->setSizes({380, 580});
 
     auto* buttons = new QHBoxLayout;
     for (QPushButton* b : {compareButton_, restoreButton_, undoButton_, noteButton_, nameButton, syncButton})
@@ -186,7 +186,7 @@ HistoryDialog::HistoryDialog(HistoryStore& store, PageSide page, QWidget* parent
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(split, 1);
     layout->addLayout(buttons);
-    resize(900, 480);
+    resize(960, 480);
 
     showControllers();
 }
