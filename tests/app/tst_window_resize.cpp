@@ -1,14 +1,11 @@
-#include "ConfigHome.h"
 #include "FaultPage.h"
 #include "GridListCtrl.h"
 #include "MainDialog.h"
 #include "PageTabCtrl.h"
 #include "ParamPage.h"
-#include "RecordingPrompts.h"
-#include "SerialChannel.h"
 #include "ShaftPage.h"
-#include "SimController.h"
 #include "StatusPage.h"
+#include "ToolSession.h"
 #include "WindowState.h"
 
 #include <QGuiApplication>
@@ -100,10 +97,7 @@ class WindowResizeTest : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<ConfigHome> home_;
-    std::unique_ptr<RecordingPrompts> prompts_;
-    std::unique_ptr<SimController> sim_;
-    std::unique_ptr<MainDialog> tool_;
+    std::unique_ptr<ToolSession> session_;
 
     // Resizes the window and lets every layout below it follow.
     static bool resizeTool(MainDialog& tool, const QSize& size)
@@ -117,22 +111,8 @@ class WindowResizeTest : public QObject
     }
 
 private Q_SLOTS:
-    void init()
-    {
-        home_ = std::make_unique<ConfigHome>();
-        prompts_ = std::make_unique<RecordingPrompts>();
-        doorLinkActive = 0;
-        serialChannel.linkBusy = 0;
-    }
-
-    void cleanup()
-    {
-        tool_.reset();
-        serialChannel.close();
-        sim_.reset();
-        prompts_.reset();
-        home_.reset();
-    }
+    void init() { session_ = std::make_unique<ToolSession>(); }
+    void cleanup() { session_.reset(); }
 
     void pages_grow_with_the_window_data()
     {
@@ -149,15 +129,8 @@ private Q_SLOTS:
     {
         QFETCH(int, index);
         QFETCH(int, growingColumn);
-        sim_ = std::make_unique<SimController>();
-        sim_->linkAs(1);
-        home_->writeSettings("1N81", "9600", "38400", "E");
-        tool_ = std::make_unique<MainDialog>();
-        MainDialog& tool = *tool_;
-        tool.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&tool));
-        tool.startUp();
-        QVERIFY(tool.pageHost()->hasPages());
+        session_->start();
+        MainDialog& tool = session_->tool();
 
         // Starts at its smallest size, and may grow and be maximized.
         const QSize minimum = tool.minimumSize();
@@ -225,31 +198,31 @@ private Q_SLOTS:
     // Closed, the window leaves its size and state for the next start.
     void size_kept_between_starts()
     {
-        tool_ = std::make_unique<MainDialog>();
-        const QSize minimum = tool_->minimumSize();
+        auto tool = std::make_unique<MainDialog>();
+        const QSize minimum = tool->minimumSize();
         const QScreen* screen = QGuiApplication::primaryScreen();
         const QSize available = screen ? screen->availableGeometry().size() : QSize();
         const QSize wanted = fittedWindowSize(minimum + QSize(50, 30), minimum, available);
-        tool_->show();
-        QVERIFY(QTest::qWaitForWindowExposed(tool_.get()));
-        QVERIFY(resizeTool(*tool_, wanted));
-        QVERIFY(tool_->close());
+        tool->show();
+        QVERIFY(QTest::qWaitForWindowExposed(tool.get()));
+        QVERIFY(resizeTool(*tool, wanted));
+        QVERIFY(tool->close());
         const WindowState stored = readWindowState(minimum, available);
         QCOMPARE(stored.size, wanted);
         QVERIFY(!stored.maximized);
 
-        tool_ = std::make_unique<MainDialog>();
-        QCOMPARE(tool_->size(), wanted);
-        QVERIFY(!tool_->isMaximized());
-        tool_->showMaximized();
-        QTRY_VERIFY(tool_->isMaximized());
-        QVERIFY(tool_->close());
+        tool = std::make_unique<MainDialog>();
+        QCOMPARE(tool->size(), wanted);
+        QVERIFY(!tool->isMaximized());
+        tool->showMaximized();
+        QTRY_VERIFY(tool->isMaximized());
+        QVERIFY(tool->close());
         QCOMPARE(readWindowState(minimum, available).size, wanted);
         QVERIFY(readWindowState(minimum, available).maximized);
 
-        tool_ = std::make_unique<MainDialog>();
-        QVERIFY(tool_->isMaximized());
-        QCOMPARE(tool_->windowTitle(), QStringLiteral("VARDO"));
+        tool = std::make_unique<MainDialog>();
+        QVERIFY(tool->isMaximized());
+        QCOMPARE(tool->windowTitle(), QStringLiteral("VARDO"));
     }
 };
 

@@ -1,14 +1,11 @@
 // What the window sends to a controller in service, with the real pages on
 // the simulated controller: nothing that the engineer did not ask for.
 
-#include "ConfigHome.h"
-#include "MainDialog.h"
 #include "ModalDialogs.h"
 #include "PageTabCtrl.h"
-#include "RecordingPrompts.h"
 #include "SerialChannel.h"
-#include "SimController.h"
 #include "StatusPage.h"
+#include "ToolSession.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -70,47 +67,19 @@ class WindowSafetyTest : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<ConfigHome> home_;
-    std::unique_ptr<RecordingPrompts> prompts_;
-    std::unique_ptr<SimController> sim_;
-    std::unique_ptr<MainDialog> tool_;
-
-    void startTool(SimOptions options = {})
-    {
-        home_->writeSettings("1N81", "9600", "38400", "E");
-        sim_ = std::make_unique<SimController>(options);
-        sim_->linkAs(1);
-        tool_ = std::make_unique<MainDialog>();
-        tool_->show();
-        tool_->startUp();
-        QVERIFY(tool_->pageHost()->hasPages());
-    }
+    std::unique_ptr<ToolSession> session_;
 
 private Q_SLOTS:
-    void init()
-    {
-        home_ = std::make_unique<ConfigHome>();
-        prompts_ = std::make_unique<RecordingPrompts>();
-        doorLinkActive = 0;
-        serialChannel.linkBusy = 0;
-    }
-
-    void cleanup()
-    {
-        tool_.reset();
-        serialChannel.close();
-        sim_.reset();
-        prompts_.reset();
-        home_.reset();
-    }
+    void init() { session_ = std::make_unique<ToolSession>(); }
+    void cleanup() { session_.reset(); }
 
     // No button of a page becomes the window's default button: after each
     // button has been clicked (and has done its work), Enter in any edit
     // or list of the page sends nothing, asks nothing and opens nothing.
     void enter_presses_no_page_button()
     {
-        startTool();
-        PageTabCtrl* host = tool_->pageHost();
+        session_->start();
+        PageTabCtrl* host = session_->tool().pageHost();
         for (int index = 0; index < host->pageCount(); ++index) {
             host->setCurrentIndex(index);
             settle();
@@ -134,10 +103,10 @@ private Q_SLOTS:
                 // The click may have opened the line anew (the settings dialog).
                 settle();
                 for (QWidget* entry : entries) {
-                    const qsizetype questions = prompts_->questions.size();
-                    const qsizetype messages = prompts_->messages.size();
-                    prompts_->questionAnswers = QList<bool>(4, false);
-                    sim_->clearRequests();
+                    const qsizetype questions = session_->prompts().questions.size();
+                    const qsizetype messages = session_->prompts().messages.size();
+                    session_->prompts().questionAnswers = QList<bool>(4, false);
+                    session_->sim().clearRequests();
                     const DialogCloser opened;
                     entry->setFocus(Qt::OtherFocusReason);
                     QTest::keyClick(entry, Qt::Key_Return);
@@ -146,11 +115,11 @@ private Q_SLOTS:
                     const QString where = QStringLiteral("page %1, after %2, Enter in %3")
                                               .arg(index)
                                               .arg(button->objectName(), entry->objectName());
-                    QVERIFY2(askedFor(*sim_).isEmpty(), qPrintable(where + ": " + askedFor(*sim_).value(0)));
-                    QVERIFY2(prompts_->questions.size() == questions, qPrintable(where));
-                    QVERIFY2(prompts_->messages.size() == messages, qPrintable(where));
+                    QVERIFY2(askedFor(session_->sim()).isEmpty(), qPrintable(where + ": " + askedFor(session_->sim()).value(0)));
+                    QVERIFY2(session_->prompts().questions.size() == questions, qPrintable(where));
+                    QVERIFY2(session_->prompts().messages.size() == messages, qPrintable(where));
                     QVERIFY2(opened.closed == 0, qPrintable(where + ": a dialog opened"));
-                    prompts_->questionAnswers.clear();
+                    session_->prompts().questionAnswers.clear();
                 }
             }
         }
@@ -171,8 +140,8 @@ private Q_SLOTS:
         SimOptions options;
         options.model = SimModel(model);
         options.linkFaults.lateStatusMs = 60;
-        startTool(options);
-        auto* status = qobject_cast<StatusPage*>(tool_->pageHost()->page(StatusPage::kIndex));
+        session_->start(options);
+        auto* status = qobject_cast<StatusPage*>(session_->tool().pageHost()->page(StatusPage::kIndex));
         QVERIFY(status);
         const bool extended = options.model == SimModel::Modern;
         QRandomGenerator random(23);
@@ -180,9 +149,9 @@ private Q_SLOTS:
         int unanswered = 0;
         constexpr int kSwitches = 100;
         for (int i = 0; i < kSwitches; ++i) {
-            tool_->pageHost()->setCurrentIndex(3);
+            session_->tool().pageHost()->setCurrentIndex(3);
             QTest::qWait(int(random.bounded(60, 260)));
-            tool_->pageHost()->setCurrentIndex(StatusPage::kIndex);
+            session_->tool().pageHost()->setCurrentIndex(StatusPage::kIndex);
             if (!status->polling())
                 ++unanswered;
             else if (status->extendedLayout() != extended)

@@ -1,13 +1,10 @@
-#include "ConfigHome.h"
 #include "IoPage.h"
 #include "LampIndicator.h"
-#include "MainDialog.h"
 #include "PageTabCtrl.h"
-#include "RecordingPrompts.h"
-#include "SerialChannel.h"
 #include "SimController.h"
 #include "SimWait.h"
 #include "StatusPage.h"
+#include "ToolSession.h"
 
 #include <QLabel>
 #include <QtTest>
@@ -36,21 +33,10 @@ class SilentControllerTest : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<ConfigHome> home_;
-    std::unique_ptr<RecordingPrompts> prompts_;
-    std::unique_ptr<SimController> sim_;
-    std::unique_ptr<MainDialog> tool_;
+    std::unique_ptr<ToolSession> session_;
 
-    StatusPage* statusPage() const { return qobject_cast<StatusPage*>(tool_->pageHost()->page(StatusPage::kIndex)); }
-    IoPage* ioPage() const { return qobject_cast<IoPage*>(tool_->pageHost()->page(IoPage::kIndex)); }
-
-    void startTool()
-    {
-        tool_ = std::make_unique<MainDialog>();
-        tool_->show();
-        tool_->startUp();
-        QVERIFY(tool_->pageHost()->hasPages());
-    }
+    StatusPage* statusPage() const { return qobject_cast<StatusPage*>(session_->tool().pageHost()->page(StatusPage::kIndex)); }
+    IoPage* ioPage() const { return qobject_cast<IoPage*>(session_->tool().pageHost()->page(IoPage::kIndex)); }
 
     // The texts of floor, mode and run, as the user reads them: shown live
     // or greyed.
@@ -75,23 +61,13 @@ class SilentControllerTest : public QObject
 private Q_SLOTS:
     void init()
     {
-        home_ = std::make_unique<ConfigHome>();
-        home_->writeSettings("1N81", "9600", "38400", "E");
-        prompts_ = std::make_unique<RecordingPrompts>();
+        session_ = std::make_unique<ToolSession>();
         SimOptions options;
         options.manualTime = true;
-        sim_ = std::make_unique<SimController>(options);
-        sim_->linkAs(1);
+        session_->linkSim(options);
     }
 
-    void cleanup()
-    {
-        tool_.reset();
-        serialChannel.close();
-        sim_.reset();
-        prompts_.reset();
-        home_.reset();
-    }
+    void cleanup() { session_.reset(); }
 
     // After 3 s of unanswered polls the title says so and what the page
     // shows turns grey; the next reply brings both back. No box.
@@ -105,16 +81,16 @@ private Q_SLOTS:
     {
         QFETCH(int, page);
         const int all = IoPage::kInputs + IoPage::kOutputs;
-        startTool();
-        tool_->pageHost()->setCurrentIndex(page);
+        session_->start();
+        session_->tool().pageHost()->setCurrentIndex(page);
         if (page == StatusPage::kIndex)
             QTRY_VERIFY_WITH_TIMEOUT(!statusPage()->modeText().isEmpty(), 5000);
         else
             QTRY_COMPARE_WITH_TIMEOUT(ioLampsIn(LampIndicator::Grey), 0, 5000);
-        QCOMPARE(tool_->windowTitle(), kTitle);
+        QCOMPARE(session_->tool().windowTitle(), kTitle);
 
-        sim_->setSilent(true);
-        QTRY_COMPARE_WITH_TIMEOUT(tool_->windowTitle(), kTitleSilent, 10000);
+        session_->sim().setSilent(true);
+        QTRY_COMPARE_WITH_TIMEOUT(session_->tool().windowTitle(), kTitleSilent, 10000);
         if (page == StatusPage::kIndex) {
             QCOMPARE(statusTextsLive(), (QList<bool>{false, false, false}));
             QCOMPARE(statusPage()->statusLamp()->lampState(), int(LampIndicator::Grey));
@@ -122,35 +98,35 @@ private Q_SLOTS:
             QCOMPARE(ioLampsIn(LampIndicator::Grey), all);
         }
 
-        sim_->setSilent(false);
-        QTRY_COMPARE_WITH_TIMEOUT(tool_->windowTitle(), kTitle, 5000);
+        session_->sim().setSilent(false);
+        QTRY_COMPARE_WITH_TIMEOUT(session_->tool().windowTitle(), kTitle, 5000);
         if (page == StatusPage::kIndex) {
             QCOMPARE(statusTextsLive(), (QList<bool>{true, true, true}));
             QTRY_VERIFY_WITH_TIMEOUT(statusPage()->statusLamp()->lampState() != LampIndicator::Grey, 3000);
         } else {
             QTRY_COMPARE_WITH_TIMEOUT(ioLampsIn(LampIndicator::Grey), 0, 3000);
         }
-        QVERIFY(prompts_->messages.isEmpty());
+        QVERIFY(session_->prompts().messages.isEmpty());
     }
 
     // A controller switched on after the tool: the status page probes once
     // a second while it gets no reply, then polls as usual.
     void status_page_probes_until_the_controller_answers()
     {
-        sim_->setSilent(true);
-        startTool();
+        session_->sim().setSilent(true);
+        session_->start();
         StatusPage* page = statusPage();
-        QTRY_VERIFY_WITH_TIMEOUT(countSent(sim_->requests(), "A100") >= 3, 15000);
+        QTRY_VERIFY_WITH_TIMEOUT(countSent(session_->sim().requests(), "A100") >= 3, 15000);
         QVERIFY(!page->polling());
-        QCOMPARE(tool_->windowTitle(), kTitleSilent);
+        QCOMPARE(session_->tool().windowTitle(), kTitleSilent);
 
-        sim_->setSilent(false);
+        session_->sim().setSilent(false);
         QTRY_VERIFY_WITH_TIMEOUT(page->polling(), 5000);
-        QVERIFY(waitForSent(*sim_, "A0", 5000));
+        QVERIFY(waitForSent(session_->sim(), "A0", 5000));
         QTRY_VERIFY_WITH_TIMEOUT(!page->modeText().isEmpty(), 5000);
-        QCOMPARE(tool_->windowTitle(), kTitle);
+        QCOMPARE(session_->tool().windowTitle(), kTitle);
         QVERIFY(!page->probing());
-        QVERIFY(prompts_->messages.isEmpty());
+        QVERIFY(session_->prompts().messages.isEmpty());
     }
 };
 
