@@ -300,16 +300,13 @@ int import(HistoryStore& store, const CliOptions& options, const QString&)
 {
     const QString key = store.controllerNamed(options.controller).value_or(options.controller);
     for (const QString& path : options.arguments) {
-        const std::optional<QList<ParamRecord>> records = readRecordFile(path);
-        if (!records)
-            return kFailure;
-        const std::optional<ParamLayout> layout = knownFileLayout(options, path, records->size());
-        if (!layout)
-            return kUsage;
+        const LayoutFile file = readLayoutFile(options, path);
+        if (file.failure != kSuccess)
+            return file.failure;
         QList<KeptParameter> kept;
-        for (const ParamRecord& r : *records)
+        for (const ParamRecord& r : file.records)
             kept.append({r.index, std::nullopt, r.value});
-        Snapshot s = Snapshot::make({QString(), key, QString(), QString()}, setLayoutOf(*layout),
+        Snapshot s = Snapshot::make({QString(), key, QString(), QString()}, setLayoutOf(file.layout),
                                     SnapshotKind::FileImport, kept);
         s.controller = key;
         const QFileInfo info(path);

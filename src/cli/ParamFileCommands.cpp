@@ -31,15 +31,12 @@ std::map<int, unsigned> valuesByIndex(const QList<ParamRecord>& records)
 int runShow(const CliOptions& options)
 {
     const QString& path = options.arguments[0];
-    const std::optional<QList<ParamRecord>> records = readRecordFile(path);
-    if (!records)
-        return kFailure;
-    const std::optional<ParamLayout> layout = knownFileLayout(options, path, records->size());
-    if (!layout)
-        return kUsage;
+    const LayoutFile file = readLayoutFile(options, path);
+    if (file.failure != kSuccess)
+        return file.failure;
     Rows rows({QStringLiteral("index"), QStringLiteral("name"), QStringLiteral("value"), QStringLiteral("description")});
-    for (const ParamRecord& r : *records)
-        rows.add({r.index, params::parameterName(*layout, r.index), r.value, description(*layout, r.index)});
+    for (const ParamRecord& r : file.records)
+        rows.add({r.index, params::parameterName(file.layout, r.index), r.value, description(file.layout, r.index)});
     return writeRows(options, rows) ? kSuccess : kFailure;
 }
 

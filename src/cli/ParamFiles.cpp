@@ -88,4 +88,22 @@ std::optional<ParamLayout> knownFileLayout(const CliOptions& options, const QStr
     return known ? *known : std::nullopt;
 }
 
+LayoutFile readLayoutFile(const CliOptions& options, const QString& name)
+{
+    LayoutFile file;
+    const std::optional<QList<ParamRecord>> records = readRecordFile(name);
+    if (!records) {
+        file.failure = kFailure;
+        return file;
+    }
+    const std::optional<ParamLayout> layout = knownFileLayout(options, name, records->size());
+    if (!layout) {
+        file.failure = kUsage;
+        return file;
+    }
+    file.records = *records;
+    file.layout = *layout;
+    return file;
+}
+
 } // namespace cli

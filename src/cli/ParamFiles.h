@@ -34,4 +34,15 @@ std::optional<std::optional<ParamLayout>> fileLayout(const CliOptions& options, 
 // printed, also when neither the size nor --layout tells it.
 std::optional<ParamLayout> knownFileLayout(const CliOptions& options, const QString& name, qsizetype records);
 
+// A parameter set file read whole with its layout known, or the exit
+// status with the error line printed: kFailure when the file cannot be
+// read, kUsage when its layout is not known.
+struct LayoutFile
+{
+    QList<ParamRecord> records;
+    ParamLayout layout{};
+    Exit failure = kSuccess;
+};
+LayoutFile readLayoutFile(const CliOptions& options, const QString& name);
+
 } // namespace cli
